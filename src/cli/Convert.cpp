@@ -1,0 +1,2 @@
+// placeholder until the implementation lands
+namespace trv {}

@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("trevandel-convert: not built yet"); return 0; }

@@ -1,0 +1,63 @@
+#include "platform/AppError.h"
+
+#include <cerrno>
+
+namespace trv {
+
+std::string IoErrorText(int code)
+{
+    switch (code) {
+    case kIoFileNotFound: return "File not found";
+    case kIoInvalidFilename: return "Invalid filename";
+    case kIoTooManyOpenFiles: return "Too many open files";
+    case kIoAccessDenied: return "File access denied";
+    case kIoReadBeyondEof: return "Read beyond end of file";
+    case kIoDiskFull: return "Disk full";
+    case kIoInvalidNumericInput: return "Invalid numeric input";
+    default: return "I/O error " + std::to_string(code);
+    }
+}
+
+AppError IoError(int code) { return AppError(IoErrorText(code)); }
+
+int IoCodeFromErrno(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR: return kIoFileNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR:
+    case ELOOP: return kIoInvalidFilename;
+    case EMFILE:
+    case ENFILE: return kIoTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY: return kIoAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return kIoDiskFull;
+    default: return err;
+    }
+}
+
+AppError ErrnoError(int err) { return IoError(IoCodeFromErrno(err)); }
+
+std::string NotAFloatText(std::string_view text)
+{
+    return "'" + std::string(text) + "' is not a valid floating point value";
+}
+
+std::string SettingsSetFailedText(std::string_view name)
+{
+    return "Failed to set data for '" + std::string(name) + "'";
+}
+
+std::string SettingsInvalidTypeText(std::string_view name)
+{
+    return "Invalid data type for '" + std::string(name) + "'";
+}
+
+}  // namespace trv

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace trv {
+
+// No real spectrum comes near this; larger files are refused before they are read.
+inline constexpr std::size_t kMaxSpmFileSize = 64u * 1024u * 1024u;
+
+// Reads a whole file. Throws AppError with the runtime's I/O text ("File not found",
+// "File access denied", ...). A file larger than maxSize is refused with a message that
+// names the file and its size.
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxSpmFileSize);
+
+// Writes bytes to path atomically: a temporary file in the target's folder is written,
+// flushed and renamed over the target. On failure the temporary file is removed, an
+// existing target is left untouched, and AppError carries the runtime's I/O text.
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Last component of a path: the text after the last '/', '\' or ':'.
+std::string FileNameOf(std::string_view path);
+
+// Replaces the extension of name (which may hold a folder) by ext (".exp", ".txt", ...):
+// if the part after the last '/', '\' or ':' holds a '.', everything from its last '.' on is
+// replaced; otherwise ext is appended.
+std::string ChangeFileExt(std::string_view name, std::string_view ext);
+
+}  // namespace trv
