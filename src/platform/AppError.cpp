@@ -39,7 +39,13 @@ int IoCodeFromErrno(int err)
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return kIoDiskFull;
-    default: return err;
+    case EIO: return 29;     // device read/write fault
+    case EBADF: return 6;    // invalid handle
+    case EXDEV: return 17;   // not the same device
+    case EEXIST: return 80;  // file exists
+    // Everything else is reported by its operating-system number, kept clear of the
+    // runtime's own codes.
+    default: return 1000 + err;
     }
 }
 
