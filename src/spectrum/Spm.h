@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,13 @@ struct SpmSpectrum {
     std::vector<uint32_t> counts;  // exactly info.ChannelCount values
 };
 
+// Texts of the refusals of a file whose count block does not lie inside it.
+inline constexpr const char* kSpmTooShortText =
+    "Not a valid SPM file: the file is too short for its header";
+inline constexpr const char* kSpmCountsPastEndText =
+    "Not a valid SPM file: the count block runs past the end of the file";
+inline constexpr const char* kSpmTooLargeText = "Not a valid SPM file: the file is too large";
+
 // Parses a whole SPM file image. Never reads outside bytes. Throws AppError
 // ("Not a valid SPM file: ...") when the count block does not lie inside the file.
 SpmSpectrum ParseSpmImage(std::string_view bytes, std::string_view path,
@@ -46,6 +54,24 @@ SpmSpectrum ParseSpmImage(std::string_view bytes, std::string_view path,
 
 // "Jan" -> 1 ... "Dec" -> 12, exact and case-sensitive; anything else -> 0.
 int MonthNumber(std::string_view text);
+
+// The text after the last folder separator ('/' or '\') or a drive colon.
+std::string LastPathComponent(std::string_view path);
+
+// A time of day in the user's notation ("12:34:56", "1:05 PM" without blanks, "PM1", ...).
+// Fills hour, minute, second and msec of the result; the date fields stay 0.
+std::optional<StampValue> ParseTimeOfDay(std::string_view text, const LocaleFormats& locale);
+
+// Decodes a PCA2 stamp from its 11-byte time field and 12-byte date field (either may be
+// shorter when the file ends inside it).
+std::optional<StampValue> DecodePca2Stamp(std::string_view timeField, std::string_view dateField,
+                                          const LocaleFormats& locale);
+
+// Formats a date and time with Qt-style format letters (d dd ddd dddd M MM MMM MMMM yy yyyy,
+// h hh H HH m mm s ss z zzz AP ap A a, 'quoted text'; t is dropped). Day-half words come from
+// the locale.
+std::string FormatStampValue(const StampValue& value, std::string_view format,
+                             const LocaleFormats& locale);
 
 // Decoded: short date, blank, long time (blank and time left out at 00:00:00).
 // Not decoded: the raw text up to its first zero byte.
