@@ -45,8 +45,8 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     if (S_ISDIR(st.st_mode)) throw IoError(kIoAccessDenied);
     if (S_ISREG(st.st_mode) && static_cast<unsigned long long>(st.st_size) > maxSize) {
         throw AppError("Cannot open " + FileNameOf(path) + ": the file is "
-                       + std::to_string(st.st_size) + " bytes long, more than the "
-                       + std::to_string(maxSize) + " bytes any spectrum file has");
+                       + std::to_string(st.st_size) + " bytes long; files over "
+                       + std::to_string(maxSize) + " bytes are not read");
     }
     std::string data;
     if (S_ISREG(st.st_mode)) data.reserve(static_cast<std::size_t>(st.st_size));
@@ -60,8 +60,8 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
         if (n == 0) break;
         data.append(buf, static_cast<std::size_t>(n));
         if (data.size() > maxSize) {
-            throw AppError("Cannot open " + FileNameOf(path) + ": the file is longer than the "
-                           + std::to_string(maxSize) + " bytes any spectrum file has");
+            throw AppError("Cannot open " + FileNameOf(path) + ": the file is longer than "
+                           + std::to_string(maxSize) + " bytes; such files are not read");
         }
     }
     return data;
