@@ -25,6 +25,13 @@ private:
     int fd_;
 };
 
+int SystemRename(const char* from, const char* to)
+{
+    return ::rename(from, to);
+}
+
+RenameFunction gRename = &SystemRename;
+
 std::string FolderOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -67,7 +74,7 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     return data;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes)
+void WriteFileAtomic(const std::string& path, std::string_view bytes, bool flush)
 {
     if (path.empty()) throw IoError(kIoFileNotFound);
     if (path.back() == '/') throw IoError(kIoInvalidFilename);
@@ -105,16 +112,31 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd.get()) != 0 && errno != EINVAL) fail(errno);
+    if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) fail(errno);
     if (::close(fd.release()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
         throw ErrnoError(err);
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    if (gRename(tmp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
         throw ErrnoError(err);
+    }
+}
+
+RenameFunction SetRenameFunctionForTesting(RenameFunction rename)
+{
+    const RenameFunction previous = gRename;
+    gRename = rename != nullptr ? rename : &SystemRename;
+    return previous;
+}
+
+void SyncFolders(const std::vector<std::string>& folders)
+{
+    for (const std::string& folder : folders) {
+        Fd fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd.get() >= 0) ::syncfs(fd.get());
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trv {
 
@@ -17,7 +18,17 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxSpm
 // Writes bytes to path atomically: a temporary file in the target's folder is written,
 // flushed and renamed over the target. On failure the temporary file is removed, an
 // existing target is left untouched, and AppError carries the runtime's I/O text.
-void WriteFileAtomic(const std::string& path, std::string_view bytes);
+// With flush = false the data is not forced to the disk before the rename; a batch that
+// writes many files does that once for all with SyncFolders.
+void WriteFileAtomic(const std::string& path, std::string_view bytes, bool flush = true);
+
+// Forces what was written into these folders to the disk (one syncfs per file system).
+void SyncFolders(const std::vector<std::string>& folders);
+
+// Test seam: the function WriteFileAtomic renames with (nullptr restores ::rename), so tests
+// can make the last step fail. Returns the function in force before.
+using RenameFunction = int (*)(const char* from, const char* to);
+RenameFunction SetRenameFunctionForTesting(RenameFunction rename);
 
 // Last component of a path: the text after the last '/', '\' or ':'.
 std::string FileNameOf(std::string_view path);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "plot/Plot.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace trv {
+
+struct FoldingEstimate {
+    int Channel = 0;         // the best whole folding channel
+    double Fractional = 0.0; // refined between its neighbours
+    double Score = 0.0;      // mean weighted squared difference of the folded halves at Channel
+};
+
+// The folding channel F (N/4 <= F <= N/2) whose mirrored halves agree best over the plotted
+// window i = IgnoreFromLeft .. N/2 - 1 - IgnoreFromRight: the score of F is the mean of
+// (c[i] - c[2F-1-i])^2 / (c[i] + c[2F-1-i]), pairs with no counts left out. A parabola through
+// the scores of the best F and its neighbours gives the fractional estimate. Empty when no
+// candidate has a pair to compare.
+std::optional<FoldingEstimate> FindFoldingChannel(const std::vector<std::uint32_t>& counts,
+                                                  const PlotSettings& settings);
+
+} // namespace trv

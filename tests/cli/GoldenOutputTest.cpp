@@ -1,0 +1,123 @@
+// The converter's files compared byte for byte with expected files that data/make-golden.py
+// computed from the format rules alone.
+#include "CliTestSupport.h"
+
+namespace trv::clitest {
+namespace {
+
+struct GoldenCase {
+    const char* golden; // expected file in the data folder
+    const char* input;  // SPM file in the data folder
+    const char* output; // name the converter writes
+    std::vector<std::string> options;
+};
+
+void PrintTo(const GoldenCase& c, std::ostream* os)
+{
+    *os << c.golden;
+}
+
+class GoldenExp : public ConverterTest, public ::testing::WithParamInterface<GoldenCase> {};
+
+TEST_P(GoldenExp, WritesExpectedBytes)
+{
+    const GoldenCase& c = GetParam();
+    CopyInput(c.input);
+    CopyInput("ha1024.cal");
+    std::vector<std::string> args = c.options;
+    args.push_back(c.input);
+
+    const RunResult run = Run(args);
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+    ASSERT_TRUE(fs::exists(Dir() / c.output));
+    EXPECT_EQ(ReadBytes(Dir() / c.output), ReadBytes(DataFile(c.golden)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GoldenExp,
+    ::testing::Values(
+        // After an open: mode 1 (pairs added), header initial but for the guessed Exp Data.
+        GoldenCase{"default-ha1234.exp", "ha1234.spm", "ha1234.exp", {}},
+        // The mode's change reaction, then the calibration under the 1024 mask, then the
+        // fields in the order given (the later --ignore-left wins, masked fields fitted).
+        GoldenCase{"mode1024-cal-fields-ha1234.exp",
+                   "ha1234.spm",
+                   "ha1234.exp",
+                   {"--serial",
+                    "HX0042",
+                    "--description=Fe foil, run 7",
+                    "--cal",
+                    "ha1024.cal",
+                    "--bfield",
+                    "5.5 T",
+                    "--temperature",
+                    "4 K",
+                    "--ignore-left",
+                    "12",
+                    "--ignore-left=15",
+                    "--counts-millions",
+                    "12",
+                    "--zero-speed",
+                    "256",
+                    "--extra1",
+                    "1.5",
+                    "--extra2",
+                    "0.12345",
+                    "--mode",
+                    "1024"}},
+        GoldenCase{"mean-noguess-ha1234.exp",
+                   "ha1234.spm",
+                   "ha1234.exp",
+                   {"--mode", "mean", "--no-guess"}},
+        // A 512-channel spectrum keeps its 512 counts whatever the mode says in the header.
+        GoldenCase{"mode1024-hb2001.exp", "hb2001.spm", "hb2001.exp", {"--mode=1024"}},
+        // The description field holds 58 characters; line 1 then runs two columns longer.
+        GoldenCase{
+            "longdesc-ab.exp",
+            "ab.spm",
+            "ab.exp",
+            {"--description", "Sixty characters of description text, the field cuts two: XY"}}));
+
+class GoldenAscii : public ConverterTest, public ::testing::WithParamInterface<GoldenCase> {};
+
+TEST_P(GoldenAscii, WritesExpectedTable)
+{
+    const GoldenCase& c = GetParam();
+    CopyInput(c.input);
+    std::vector<std::string> args = c.options;
+    args.push_back(c.input);
+
+    const RunResult run = Run(args);
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(fs::exists(Dir() / c.output));
+    EXPECT_EQ(ReadBytes(Dir() / c.output), ReadBytes(DataFile(c.golden)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenAscii,
+                         ::testing::Values(GoldenCase{"velocity-mean-ha1234.txt",
+                                                      "ha1234.spm",
+                                                      "ha1234.txt",
+                                                      {"--ascii", "velocity", "--mode", "mean"}},
+                                           GoldenCase{"channel-hb2001.txt",
+                                                      "hb2001.spm",
+                                                      "hb2001.txt",
+                                                      {"--ascii=channel"}}));
+
+TEST_F(ConverterTest, BatchOfFilesWritesEachBesideItsInput)
+{
+    CopyInput("ha1234.spm", "a/ha1234.spm");
+    CopyInput("hb2001.spm", "b/c/hb2001.spm");
+
+    const RunResult run = Run({"a/ha1234.spm", "--mode", "1024", "b/c/hb2001.spm"});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(FolderListing(Dir() / "a"), (std::vector<std::string>{"ha1234.exp", "ha1234.spm"}));
+    EXPECT_EQ(ReadBytes(Dir() / "b/c/hb2001.exp"), ReadBytes(DataFile("mode1024-hb2001.exp")));
+}
+
+} // namespace
+} // namespace trv::clitest

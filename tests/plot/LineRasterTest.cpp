@@ -1,0 +1,98 @@
+#include "plot/PlotSurface.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace trv {
+namespace {
+
+using Points = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+Points Rasterise(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                 std::int64_t w = 100, std::int64_t h = 100)
+{
+    Points points;
+    RasteriseLine(x0, y0, x1, y1, w, h, [&](std::int64_t x, std::int64_t y) {
+        points.push_back({x, y});
+    });
+    return points;
+}
+
+struct LineCase {
+    const char* name;
+    int x1, y1;
+    Points expected; // from (5, 5), in drawing order
+};
+
+TEST(LineRaster, EveryOctantStopsBeforeTheEndPoint)
+{
+    const std::vector<LineCase> cases = {
+        {"east", 9, 5, {{5, 5}, {6, 5}, {7, 5}, {8, 5}}},
+        {"west", 1, 5, {{5, 5}, {4, 5}, {3, 5}, {2, 5}}},
+        {"south", 5, 8, {{5, 5}, {5, 6}, {5, 7}}},
+        {"north", 5, 2, {{5, 5}, {5, 4}, {5, 3}}},
+        {"diagonal", 8, 8, {{5, 5}, {6, 6}, {7, 7}}},
+        {"ene shallow down", 9, 7, {{5, 5}, {6, 6}, {7, 6}, {8, 7}}},
+        {"sse steep down", 7, 9, {{5, 5}, {6, 6}, {6, 7}, {7, 8}}},
+        {"ssw steep down", 3, 9, {{5, 5}, {5, 6}, {4, 7}, {4, 8}}},
+        {"wsw shallow down", 1, 7, {{5, 5}, {4, 6}, {3, 6}, {2, 7}}},
+        {"wnw shallow up", 1, 3, {{5, 5}, {4, 5}, {3, 4}, {2, 4}}},
+        {"nnw steep up", 3, 1, {{5, 5}, {5, 4}, {4, 3}, {4, 2}}},
+        {"nne steep up", 7, 1, {{5, 5}, {6, 4}, {6, 3}, {7, 2}}},
+        {"ene shallow up", 9, 3, {{5, 5}, {6, 5}, {7, 4}, {8, 4}}},
+        {"zero length", 5, 5, {}},
+    };
+    for (const LineCase& c : cases)
+        EXPECT_EQ(Rasterise(5, 5, c.x1, c.y1), c.expected) << c.name;
+}
+
+TEST(LineRaster, ClippingKeepsExactlyTheVisiblePixels)
+{
+    // Lines from well outside a 20 x 15 clip must give the same pixels as the unclipped line.
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coordinate(-60, 80);
+    for (int round = 0; round < 2000; ++round) {
+        const int x0 = coordinate(random), y0 = coordinate(random);
+        const int x1 = coordinate(random), y1 = coordinate(random);
+        Points all;
+        RasteriseLine(x0 + 1000, y0 + 1000, x1 + 1000, y1 + 1000, 5000, 5000,
+                      [&](std::int64_t x, std::int64_t y) {
+                          all.push_back({x - 1000, y - 1000});
+                      });
+        Points visible;
+        for (const auto& p : all)
+            if (p.first >= 0 && p.first < 20 && p.second >= 0 && p.second < 15)
+                visible.push_back(p);
+        ASSERT_EQ(Rasterise(x0, y0, x1, y1, 20, 15), visible)
+            << x0 << "," << y0 << " -> " << x1 << "," << y1;
+    }
+}
+
+TEST(LineRaster, FarAwayEndPointsAreCheapAndExact)
+{
+    // Nearly vertical through the middle: x = round(5 + y * 1.25e-9) = 5 for every visible row.
+    const Points steep = Rasterise(0, -4'000'000'000, 10, 4'000'000'000, 100, 100);
+    ASSERT_EQ(steep.size(), 100u);
+    for (std::int64_t y = 0; y < 100; ++y)
+        EXPECT_EQ(steep[static_cast<std::size_t>(y)], std::make_pair(std::int64_t{5}, y));
+
+    const Points vertical = Rasterise(3, -1'000'000'000'000'000, 3, 10, 100, 100);
+    ASSERT_EQ(vertical.size(), 10u);
+    EXPECT_EQ(vertical.front(), std::make_pair(std::int64_t{3}, std::int64_t{0}));
+    EXPECT_EQ(vertical.back(), std::make_pair(std::int64_t{3}, std::int64_t{9}));
+
+    EXPECT_TRUE(Rasterise(INT64_MIN, INT64_MIN, INT64_MAX, INT64_MIN, 100, 100).empty());
+    EXPECT_TRUE(Rasterise(-5, 50, -1, 50, 100, 100).empty());
+}
+
+TEST(LineRaster, EmptyClipDrawsNothing)
+{
+    EXPECT_TRUE(Rasterise(0, 0, 10, 10, 0, 10).empty());
+    EXPECT_TRUE(Rasterise(0, 0, 10, 10, 10, 0).empty());
+}
+
+} // namespace
+} // namespace trv
