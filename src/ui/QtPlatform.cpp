@@ -1,0 +1,131 @@
+#include "ui/QtPlatform.h"
+
+#include "platform/AppError.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QUrl>
+#include <QWidget>
+
+namespace trv {
+
+namespace {
+
+QWidget* DialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+QString AppTitle()
+{
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Trevandel") : name;
+}
+
+} // namespace
+
+QStringList QtPlatform::QtNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        const QString patterns = parts[i + 1];
+        QStringList qtPatterns = patterns.split(';', Qt::SkipEmptyParts);
+        // "*.*" would hide files without an extension here.
+        for (QString& p : qtPatterns)
+            if (p.trimmed() == "*.*") p = "*";
+        const QString inParens = "(" + patterns + ")";
+        if (name.endsWith(inParens)) name.chop(inParens.size());
+        out << name.trimmed() + " (" + qtPatterns.join(' ') + ")";
+    }
+    return out;
+}
+
+std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogRequest& request,
+                                                          bool save)
+{
+    QFileDialog dialog(DialogParent(), request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // A name that does not exist may be typed; opening it then reports "File not found".
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.overwritePrompt));
+    dialog.setDirectory(QDir::currentPath());
+    const QStringList filters = QtNameFilters(request.filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
+    if (!request.resizable) dialog.setSizeGripEnabled(false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    FileDialogResult result;
+    result.path = dialog.selectedFiles().constFirst();
+    result.filterIndex = std::max<int>(1, filters.indexOf(dialog.selectedNameFilter()) + 1);
+    QDir::setCurrent(QFileInfo(result.path).absolutePath());
+    return result;
+}
+
+std::optional<FileDialogResult> QtPlatform::OpenFileDialog(const FileDialogRequest& request)
+{
+    return RunFileDialog(request, false);
+}
+
+std::optional<FileDialogResult> QtPlatform::SaveFileDialog(const FileDialogRequest& request)
+{
+    return RunFileDialog(request, true);
+}
+
+void QtPlatform::MessageBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+void QtPlatform::ErrorBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, AppTitle(), text, QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+std::optional<QString> QtPlatform::InputBox(const QString& caption, const QString& prompt,
+                                            const QString& defaultText)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(DialogParent(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+void QtPlatform::ShellOpen(const QString& path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+void QtPlatform::PrintWidget(QWidget* widget)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) throw AppError("There is no default printer currently selected");
+    QPrinter printer(info, QPrinter::HighResolution);
+    QPainter painter;
+    if (!painter.begin(&printer)) throw AppError("Printing failed");
+    // Same size on paper as on the screen.
+    const qreal scale = qreal(printer.resolution()) / widget->logicalDpiX();
+    painter.scale(scale, scale);
+    widget->render(&painter);
+    painter.end();
+}
+
+void QtPlatform::ProcessEvents()
+{
+    QApplication::processEvents();
+}
+
+} // namespace trv

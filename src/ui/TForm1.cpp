@@ -1,0 +1,560 @@
+#include "ui/TForm1.h"
+
+#include "exp/Calibration.h"
+#include "exp/ExpFile.h"
+#include "platform/AppError.h"
+#include "platform/FileIo.h"
+#include "ui/Icons.h"
+#include "ui/IntEditField.h"
+#include "ui/MaskEditField.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QStringDecoder>
+#include <QTableWidget>
+#include <QUrl>
+
+#include <algorithm>
+#include <new>
+
+namespace trv {
+
+namespace {
+
+constexpr const char* kSettingsKey = "\\SoftWare\\Brolleck\\";
+constexpr const char* kInitialDir = "InitialDir";
+
+// Paths travel through the core as the file system's bytes.
+std::string PathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+QString PathText(std::string_view bytes)
+{
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string Latin1Bytes(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// Error texts may carry a file name in the file system's encoding; the rest is 8-bit text.
+QString ErrorText(const char* what)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(QByteArray(what));
+    if (utf8.hasError()) text = QString::fromLatin1(what);
+    return text;
+}
+
+MaskedField ModelOf(const MaskEditField* field)
+{
+    return field->Model();
+}
+
+} // namespace
+
+TForm1::TForm1(Platform& platform, std::unique_ptr<SettingsStore> store, LocaleFormats locale,
+               QWidget* parent)
+    : QMainWindow(parent), platform_(platform), store_(std::move(store)), locale_(locale)
+{
+    setObjectName("Form1");
+    setWindowTitle("Trevandel");
+    setWindowIcon(ApplicationIcon());
+    setAcceptDrops(true);
+    setGeometry(15, 95, 770, 497);
+    BuildActions();
+    BuildMenusAndToolBar();
+    BuildCentre();
+    SetTabOrder();
+    ConnectReactions();
+    FormCreate();
+    UpdateEditActions();
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy();
+}
+
+void TForm1::ConnectReactions()
+{
+    connect(aOpen, &QAction::triggered, this, [this] { aOpenExecute(); });
+    connect(aSave, &QAction::triggered, this, [this] { aSaveExecute(); });
+    connect(aSaveAs, &QAction::triggered, this, [this] { aSaveAsExecute(); });
+    connect(aLoadHeader, &QAction::triggered, this, [this] { aLoadHeaderExecute(); });
+    connect(aClose, &QAction::triggered, this, [this] { aCloseExecute(); });
+    connect(EditCopy1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Copy); });
+    connect(EditCut1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Cut); });
+    connect(EditDelete1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Delete); });
+    connect(EditPaste1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Paste); });
+    connect(EditSelectAll1, &QAction::triggered, this, [this] { RunEditOp(EditOp::SelectAll); });
+    connect(EditUndo1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Undo); });
+
+    // Every change of the box runs the reaction, also one made from code.
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            [this] { Guard("CheckBox1Click", [this] { CheckBox1Click(); }); });
+    // Only a choice by the user runs the reaction; selections from code don't.
+    connect(cbSaveAsMode, &QComboBox::activated, this, [this](int item) {
+        Guard("cbSaveAsModeChange", [=, this] { cbSaveAsModeChange(item); });
+    });
+
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { Guard("Button1Click", [this] { Button1Click(); }); });
+    connect(Button4, &QPushButton::clicked, this,
+            [this] { Guard("Button4Click", [this] { Button4Click(); }); });
+    connect(Edit2, &QLineEdit::textChanged, this,
+            [this] { Guard("Edit2Change", [this] { Edit2Change(); }); });
+    connect(Edit6, &QLineEdit::textChanged, this,
+            [this] { Guard("Edit6Change", [this] { Edit6Change(); }); });
+    connect(UpDown5, &UpDown::Changing, this,
+            [this] { Guard("UpDown5Changing", [this] { UpDown5Changing(); }); });
+    connect(CheckBox2, &QCheckBox::clicked, this,
+            [this] { Guard("CheckBox2Click", [this] { CheckBox2Click(); }); });
+    connect(CheckBox3, &QCheckBox::clicked, this,
+            [this] { Guard("CheckBox3Click", [this] { CheckBox3Click(); }); });
+    connect(CheckBox4, &QCheckBox::clicked, this,
+            [this] { Guard("CheckBox4Click", [this] { CheckBox4Click(); }); });
+    connect(CheckBox5, &QCheckBox::clicked, this,
+            [this] { Guard("CheckBox5Click", [this] { CheckBox5Click(); }); });
+
+    // The edit actions follow the focused field, its selection and text, and the clipboard.
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditActions(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { UpdateEditActions(); });
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        connect(edit, &QLineEdit::selectionChanged, this, [this] { UpdateEditActions(); });
+        connect(edit, &QLineEdit::textChanged, this, [this] { UpdateEditActions(); });
+    }
+}
+
+bool TForm1::Guard(const char* /*reaction*/, const std::function<void()>& body)
+{
+    try {
+        body();
+        return true;
+    }
+    catch (const AppError& e) {
+        platform_.ErrorBox(ErrorText(e.what()));
+    }
+    catch (const std::bad_alloc&) {
+        platform_.ErrorBox("Out of memory");
+    }
+    catch (const std::exception& e) {
+        platform_.ErrorBox(ErrorText(e.what()));
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- start and end
+
+void TForm1::FormCreate()
+{
+    StringGrid1->setHorizontalHeaderLabels({"Channels", "Counts"});
+    StringGrid1->setColumnWidth(1, 120);
+    SetGridRowCount(2);
+    counts_.clear();
+    Guard("FormCreate", [this] {
+        if (!store_) return;
+        if (store_->OpenKeyReadOnly(kSettingsKey)) {
+            const std::string dir = store_->ReadString(kInitialDir);
+            if (!dir.empty()) QDir::setCurrent(PathText(dir)); // a vanished folder is no error
+            store_->CloseKey();
+        }
+        else {
+            platform_.MessageBox("First timer huh?");
+        }
+    });
+}
+
+void TForm1::FormDestroy()
+{
+    if (store_) store_->CloseKey();
+    store_.reset();
+}
+
+void TForm1::aCloseExecute()
+{
+    close();
+}
+
+void TForm1::OpenDialog2Close()
+{
+    Guard("OpenDialog2Close", [this] {
+        if (!store_) return;
+        store_->OpenKey(kSettingsKey, true);
+        store_->WriteString(kInitialDir, PathBytes(QDir::currentPath()));
+    });
+}
+
+std::optional<FileDialogResult> TForm1::RunOpenDialog(const FileDialogRequest& request)
+{
+    auto result = platform_.OpenFileDialog(request);
+    OpenDialog2Close();
+    return result;
+}
+
+std::optional<FileDialogResult> TForm1::RunSaveDialog(const FileDialogRequest& request)
+{
+    auto result = platform_.SaveFileDialog(request);
+    OpenDialog2Close();
+    return result;
+}
+
+// ---------------------------------------------------------------- spectrum
+
+void TForm1::SetSpectrum(std::vector<uint32_t> counts, int32_t channelCount)
+{
+    counts_ = std::move(counts);
+    channelCount_ = channelCount;
+}
+
+QString TForm1::SpectrumName() const
+{
+    return Label1->text();
+}
+
+int TForm1::GridRowCount() const
+{
+    return StringGrid1->rowCount() + 1;
+}
+
+void TForm1::SetGridRowCount(int rows)
+{
+    // The title row is the grid's header; the grid keeps at least one data row.
+    StringGrid1->setRowCount(std::max(rows, 2) - 1);
+}
+
+QString TForm1::GridCell(int col, int row) const
+{
+    if (row == 0) {
+        const QTableWidgetItem* header = StringGrid1->horizontalHeaderItem(col);
+        return header ? header->text() : QString();
+    }
+    const QTableWidgetItem* item = StringGrid1->item(row - 1, col);
+    return item ? item->text() : QString();
+}
+
+void TForm1::aOpenExecute()
+{
+    Guard("aOpenExecute", [this] {
+        FileDialogRequest request;
+        request.title = "Open";
+        request.filter = "Spm-files (*.spm)|*.spm";
+        const auto chosen = RunOpenDialog(request);
+        if (!chosen) return;
+        OpenSpectrumFile(chosen->path);
+    });
+}
+
+void TForm1::OpenSpectrumFile(const QString& path)
+{
+    platform_.ProcessEvents();
+    spmImage_.clear();
+    SetGridRowCount(2);
+    // Read and parse first: a file that fails leaves the previous spectrum, labels and fields.
+    std::string bytes = ReadWholeFile(PathBytes(path));
+    SpmSpectrum spectrum = ParseSpmImage(bytes, PathBytes(path), locale_);
+    spmImage_ = std::move(bytes);
+    channelCount_ = spectrum.info.ChannelCount;
+    counts_ = std::move(spectrum.counts);
+    spmMode_ = spectrum.info.Mode;
+
+    UpDown5->SetPosition(channelCount_ / 2);
+    if (CheckBox1->isChecked()) SetGridRowCount(channelCount_ + 1);
+    UpDown3->SetPosition(9);
+    UpDown4->SetPosition(9);
+
+    const auto captions = SpmInfoCaptions(spectrum.info, locale_);
+    Label1->setText(PathText(spectrum.info.FileName));
+    Label2->setText(Latin1(captions[1]));
+    Label5->setText(Latin1(captions[2]));
+    cbSaveAsMode->setCurrentIndex(kSave512Add);
+    Label3->setText(Latin1(captions[3]));
+    Label4->setText(Latin1(captions[4]));
+    Label6->setText(Latin1(captions[5]));
+
+    if (CheckBox7->isChecked()) {
+        ExpHeader header = CurrentHeader();
+        GuessExpData(header, Latin1Bytes(Label1->text()));
+        MaskEdit1->SetModel(header.Serial);
+        Edit13->setText(Latin1(header.Description));
+        MaskEdit2->SetModel(header.BField);
+        MaskEdit3->SetModel(header.Temperature);
+    }
+    if (CheckBox6->isChecked()) GuessScale();
+    if (CheckBox5->isChecked()) RedrawPreview();
+    if (CheckBox1->isChecked()) FillDataGrid();
+    Edit13->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::FillDataGrid()
+{
+    const int n = static_cast<int>(counts_.size());
+    StringGrid1->setUpdatesEnabled(false);
+    SetGridRowCount(std::max(2, n + 1));
+    const QBrush fixed = palette().button();
+    for (int i = 0; i < n; ++i) {
+        auto* channel = new QTableWidgetItem(QString::number(i));
+        channel->setFlags(Qt::ItemIsEnabled);
+        channel->setBackground(fixed);
+        channel->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        StringGrid1->setItem(i, 0, channel);
+        auto* count = new QTableWidgetItem(QString::number(counts_[static_cast<std::size_t>(i)]));
+        count->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        StringGrid1->setItem(i, 1, count);
+    }
+    StringGrid1->setUpdatesEnabled(true);
+}
+
+void TForm1::CheckBox1Click()
+{
+    if (!CheckBox1->isChecked()) {
+        SetGridRowCount(2);
+        delete StringGrid1->takeItem(0, 0);
+        delete StringGrid1->takeItem(0, 1);
+    }
+    else {
+        FillDataGrid();
+    }
+}
+
+// ---------------------------------------------------------------- EXP header and files
+
+ExpHeader TForm1::CurrentHeader() const
+{
+    ExpHeader h;
+    h.Serial = ModelOf(MaskEdit1);
+    h.Description = Latin1Bytes(Edit13->text());
+    h.BField = ModelOf(MaskEdit2);
+    h.Temperature = ModelOf(MaskEdit3);
+    h.Channels = Latin1Bytes(Edit8->text());
+    h.IgnoreLeft = Latin1Bytes(Edit9->text());
+    h.IgnoreRight = Latin1Bytes(Edit10->text());
+    h.FoldingChannel = ModelOf(MaskEdit4);
+    h.CountsMillions = Latin1Bytes(Edit11->text());
+    h.ZeroSpeedChannel = ModelOf(MaskEdit5);
+    h.CalibrationConstant = ModelOf(MaskEdit6);
+    h.Columns = Latin1Bytes(Edit12->text());
+    h.Extra1 = ModelOf(MaskEdit7);
+    h.Extra2 = ModelOf(MaskEdit9);
+    h.Extra3 = ModelOf(MaskEdit8);
+    h.Extra4 = ModelOf(MaskEdit10);
+    return h;
+}
+
+int TForm1::SaveAsMode() const
+{
+    return std::max(0, cbSaveAsMode->currentIndex());
+}
+
+void TForm1::cbSaveAsModeChange(int item)
+{
+    ExpHeader header = CurrentHeader();
+    ApplySaveAsModeChange(header, item);
+    Edit8->setText(Latin1(header.Channels));
+    Edit9->setText(Latin1(header.IgnoreLeft));
+    Edit10->setText(Latin1(header.IgnoreRight));
+    MaskEdit4->SetModel(header.FoldingChannel);
+}
+
+void TForm1::SaveExpFile(const QString& target)
+{
+    WriteExpFile(PathBytes(target), CurrentHeader(), counts_, channelCount_, SaveAsMode());
+}
+
+void TForm1::aSaveExecute()
+{
+    Guard("aSaveExecute",
+          [this] { SaveExpFile(PathText(DefaultExpName(PathBytes(SpectrumName())))); });
+}
+
+void TForm1::aSaveAsExecute()
+{
+    Guard("aSaveAsExecute", [this] {
+        FileDialogRequest request;
+        request.title = "Save As";
+        request.filter = "Exp-files (*.exp)|*.exp";
+        request.overwritePrompt = true;
+        request.hideReadOnly = true;
+        request.resizable = true;
+        const auto chosen = RunSaveDialog(request);
+        if (!chosen) return;
+        SaveExpFile(PathText(ChangeFileExt(PathBytes(chosen->path), ".exp")));
+    });
+}
+
+void TForm1::LoadHeaderFile(const QString& path)
+{
+    ExpHeader header = CurrentHeader();
+    LoadCalibrationFile(PathBytes(path), header);
+    Edit8->setText(Latin1(header.Channels));
+    MaskEdit6->SetModel(header.CalibrationConstant);
+    MaskEdit4->SetModel(header.FoldingChannel);
+    MaskEdit5->SetModel(header.ZeroSpeedChannel);
+}
+
+void TForm1::aLoadHeaderExecute()
+{
+    Guard("aLoadHeaderExecute", [this] {
+        FileDialogRequest request;
+        request.title = "Open";
+        request.filter = "CAlibration files (*.cal)|*.cal";
+        const auto chosen = RunOpenDialog(request);
+        if (!chosen) return;
+        LoadHeaderFile(chosen->path);
+    });
+}
+
+// ---------------------------------------------------------------- preview hooks
+
+void TForm1::GuessScale() {}
+void TForm1::RedrawPreview() {}
+void TForm1::ClearPreview() {}
+void TForm1::Button1Click() {}
+void TForm1::Button4Click() {}
+void TForm1::Edit2Change() {}
+void TForm1::Edit6Change() {}
+void TForm1::UpDown5Changing() {}
+void TForm1::CheckBox2Click() {}
+void TForm1::CheckBox3Click() {}
+void TForm1::CheckBox4Click() {}
+void TForm1::CheckBox5Click() {}
+
+// ---------------------------------------------------------------- standard edit actions
+
+void TForm1::UpdateEditActions()
+{
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (line && line->window() != this) line = nullptr;
+    auto* mask = qobject_cast<MaskEditField*>(line);
+    const bool selection = line && line->hasSelectedText();
+    EditCopy1->setEnabled(selection);
+    EditCut1->setEnabled(selection);
+    EditDelete1->setEnabled(selection);
+    EditPaste1->setEnabled(line && !QApplication::clipboard()->text().isEmpty());
+    EditSelectAll1->setEnabled(line && !line->text().isEmpty());
+    EditUndo1->setEnabled(line && (mask ? mask->CanUndo() : line->isUndoAvailable()));
+}
+
+void TForm1::RunEditOp(EditOp op)
+{
+    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!line || line->window() != this) return;
+    if (auto* mask = qobject_cast<MaskEditField*>(line)) {
+        switch (op) {
+        case EditOp::Copy:
+            mask->CopySelection();
+            break;
+        case EditOp::Cut:
+            mask->CutSelection();
+            break;
+        case EditOp::Delete:
+            mask->DeleteSelection();
+            break;
+        case EditOp::Paste:
+            mask->PasteClipboard();
+            break;
+        case EditOp::SelectAll:
+            mask->SelectWholeText();
+            break;
+        case EditOp::Undo:
+            mask->UndoLastChange();
+            break;
+        }
+    }
+    else {
+        switch (op) {
+        case EditOp::Copy:
+            line->copy();
+            break;
+        case EditOp::Cut:
+            line->cut();
+            break;
+        case EditOp::Delete:
+            if (line->hasSelectedText() && !line->isReadOnly()) line->del();
+            break;
+        case EditOp::Paste:
+            line->paste();
+            break;
+        case EditOp::SelectAll:
+            line->selectAll();
+            break;
+        case EditOp::Undo:
+            line->undo();
+            break;
+        }
+    }
+    UpdateEditActions();
+}
+
+// ---------------------------------------------------------------- drag and drop
+
+QString TForm1::DroppedSpmFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls()) return {};
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+    const QString path = urls.first().toLocalFile();
+    if (QFileInfo(path).suffix().compare("spm", Qt::CaseInsensitive) != 0) return {};
+    return path;
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!DroppedSpmFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (!DroppedSpmFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* e)
+{
+    const QString path = DroppedSpmFile(e->mimeData());
+    if (path.isEmpty()) return;
+    e->acceptProposedAction();
+    Guard("FormDragDrop", [&] {
+        // As if the file had been chosen in the open dialog: its folder becomes the last one.
+        QDir::setCurrent(QFileInfo(path).absolutePath());
+        OpenDialog2Close();
+        OpenSpectrumFile(path);
+    });
+}
+
+void TForm1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The grid starts at its design width; the centre takes the rest.
+    const int total = Splitter1->width() - Splitter1->handleWidth();
+    if (total > 193) Splitter1->setSizes({193, total - 193});
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) return true; // the window shows no tool tips
+    return QMainWindow::eventFilter(watched, e);
+}
+
+} // namespace trv

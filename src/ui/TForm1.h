@@ -1,0 +1,247 @@
+#pragma once
+
+#include "exp/ExpHeader.h"
+#include "platform/LocaleFormats.h"
+#include "platform/Platform.h"
+#include "platform/SettingsStore.h"
+#include "spectrum/Spm.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QShowEvent;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTableWidget;
+class QToolBar;
+
+namespace trv {
+
+class MaskEditField;
+class UpDown;
+
+// The main window. Controls are public members named as the user-facing description names
+// them, so that the other windows and the tests can reach them. Reactions are public methods;
+// slots only ask a dialog and then call the method that takes a path.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    // The store is created by the caller (its location is the caller's choice) and owned from
+    // here on; FormCreate runs before the constructor returns.
+    TForm1(Platform& platform, std::unique_ptr<SettingsStore> store, LocaleFormats locale,
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- the loaded spectrum
+    const std::vector<uint32_t>& Counts() const { return counts_; }
+    int32_t ChannelCount() const { return channelCount_; }
+    const std::string& SpmImage() const { return spmImage_; }
+    // Replaces the spectrum without touching the image, the mode or the other labels.
+    void SetSpectrum(std::vector<uint32_t> counts, int32_t channelCount);
+    // The name of the loaded spectrum: the caption of Label1.
+    QString SpectrumName() const;
+
+    // --- the EXP header as its fields read now
+    ExpHeader CurrentHeader() const;
+    int SaveAsMode() const;
+
+    // --- the data grid, counted as the user sees it: row 0 is the title row
+    int GridRowCount() const;
+    void SetGridRowCount(int rows);
+    QString GridCell(int col, int row) const;
+
+    // --- reactions
+    void FormCreate();
+    void FormDestroy();
+    void aOpenExecute();
+    void OpenSpectrumFile(const QString& path); // the open's steps after the dialog
+    void FillDataGrid();
+    void CheckBox1Click();
+    void cbSaveAsModeChange(int item);
+    void aSaveExecute();
+    void aSaveAsExecute();
+    void SaveExpFile(const QString& target);
+    void aLoadHeaderExecute();
+    void LoadHeaderFile(const QString& path);
+    void aCloseExecute();
+    void OpenDialog2Close();
+    void UpdateEditActions();
+
+    // --- preview hooks; the plot fills them in
+    void GuessScale();
+    void RedrawPreview();
+    void ClearPreview();
+    void Button1Click();
+    void Button4Click();
+    void Edit2Change();
+    void Edit6Change();
+    void UpDown5Changing();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void CheckBox5Click();
+
+    // Runs one reaction; an error it raises is shown to the user. False when it failed.
+    bool Guard(const char* reaction, const std::function<void()>& body);
+
+    // File dialogs of this window: each opens in the current folder and runs OpenDialog2Close
+    // when it closes, chosen or cancelled.
+    std::optional<FileDialogResult> RunOpenDialog(const FileDialogRequest& request);
+    std::optional<FileDialogResult> RunSaveDialog(const FileDialogRequest& request);
+
+    Platform& platformSeam() { return platform_; }
+
+    // --- frame
+    QToolBar* ToolBar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* CreditLine = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QLabel* Image1 = nullptr;
+
+    // --- "Load options"
+    QGroupBox* GroupBox5 = nullptr;
+    QCheckBox* CheckBox1 = nullptr; // Show data
+    QCheckBox* CheckBox5 = nullptr; // Preview
+    QCheckBox* CheckBox6 = nullptr; // Guess scale
+    QCheckBox* CheckBox7 = nullptr; // Guess Exp Data
+
+    // --- "SPM Info"
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+
+    // --- "Graphic"
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* ileft = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QLineEdit* Edit7 = nullptr;
+    UpDown* UpDown1 = nullptr;
+    UpDown* UpDown3 = nullptr;
+    UpDown* UpDown4 = nullptr;
+    UpDown* UpDown5 = nullptr;
+    UpDown* UpDown6 = nullptr;
+    QCheckBox* CheckBox2 = nullptr; // Folded
+    QCheckBox* CheckBox3 = nullptr; // Draw Errorlines
+    QCheckBox* CheckBox4 = nullptr; // Draw mean
+    QPushButton* Button1 = nullptr; // Preview
+    QPushButton* Button4 = nullptr; // View
+
+    // --- "Exp Data", "Exp Header", "Save options"
+    QGroupBox* GroupBox4 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QGroupBox* GroupBox6 = nullptr;
+    QLineEdit* Edit13 = nullptr;        // Description
+    MaskEditField* MaskEdit1 = nullptr; // Serial
+    MaskEditField* MaskEdit2 = nullptr; // BField
+    MaskEditField* MaskEdit3 = nullptr; // Temperature
+    QLineEdit* Edit8 = nullptr;         // Channels
+    QLineEdit* Edit9 = nullptr;         // IgnoreLeft
+    QLineEdit* Edit10 = nullptr;        // IgnoreRight
+    QLineEdit* Edit11 = nullptr;        // CountsMillions
+    QLineEdit* Edit12 = nullptr;        // Columns
+    UpDown* UpDown7 = nullptr;
+    UpDown* UpDown8 = nullptr;
+    UpDown* UpDown9 = nullptr;
+    UpDown* UpDown10 = nullptr;
+    MaskEditField* MaskEdit4 = nullptr;  // FoldingChannel
+    MaskEditField* MaskEdit5 = nullptr;  // ZeroSpeedChannel
+    MaskEditField* MaskEdit6 = nullptr;  // CalibrationConstant
+    MaskEditField* MaskEdit7 = nullptr;  // Extra1
+    MaskEditField* MaskEdit9 = nullptr;  // Extra2
+    MaskEditField* MaskEdit8 = nullptr;  // Extra3
+    MaskEditField* MaskEdit10 = nullptr; // Extra4
+    QComboBox* cbSaveAsMode = nullptr;
+    QLabel* SaveAsModeLabel = nullptr;
+
+    // --- actions and menus
+    QAction* EditCopy1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditDelete1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QAction* EditSelectAll1 = nullptr;
+    QAction* EditUndo1 = nullptr;
+    QAction* aOpen = nullptr;
+    QAction* aSave = nullptr;
+    QAction* aSaveAs = nullptr;
+    QAction* aClose = nullptr;
+    QAction* aLoadHeader = nullptr;
+    QAction* aAbout = nullptr;
+    QAction* aLaugh = nullptr;
+    QAction* SaveBitmap = nullptr;
+    QAction* openbitmap = nullptr;
+    QAction* SaveASCII = nullptr;
+    QAction* Addspektres1 = nullptr;
+    QAction* Subtractspectres1 = nullptr;
+    QMenu* Files1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* Image2 = nullptr;
+    QMenu* Special1 = nullptr;
+    QMenu* Header1 = nullptr;
+    QMenu* Help1 = nullptr;
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+  private:
+    void BuildActions();
+    void BuildMenusAndToolBar();
+    void BuildCentre();
+    QWidget* BuildLeftPanel();
+    QWidget* BuildRightPanel();
+    void BuildLoadOptions(QWidget* parent);
+    void BuildSpmInfo(QWidget* parent);
+    void BuildGraphic(QWidget* parent);
+    void BuildExpData(QWidget* parent);
+    void BuildExpHeader(QWidget* parent);
+    void BuildSaveOptions(QWidget* parent);
+    void ConnectReactions();
+    void SetTabOrder();
+    static QString DroppedSpmFile(const QMimeData* mime);
+
+    enum class EditOp { Copy, Cut, Delete, Paste, SelectAll, Undo };
+    void RunEditOp(EditOp op);
+
+    Platform& platform_;
+    std::unique_ptr<SettingsStore> store_;
+    LocaleFormats locale_;
+
+    std::string spmImage_;
+    std::vector<uint32_t> counts_;
+    int32_t channelCount_ = 0;
+    SpmMode spmMode_ = SpmMode::PCA2;
+    bool shownOnce_ = false;
+};
+
+} // namespace trv

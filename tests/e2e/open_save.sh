@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Starts the real program on a private X display, opens a sample through the real file dialog,
+# saves with Ctrl+S and compares the EXP file with the batch converter's. A second start must
+# be silent and open its dialogs in the sample's folder.
+set -euo pipefail
+app=$1 convert=$2 samples=$3
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+display=""
+xvfb_pid="" app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for n in $(seq 90 130); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || { echo "no free X display"; exit 1; }
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/data" "$work/start" "$work/expected"
+chmod 700 "$XDG_RUNTIME_DIR"
+sample=$(ls "$samples"/*.spm | head -n 1)
+name=$(basename "$sample" .spm)
+cp "$sample" "$work/data/$name.spm"
+"$convert" --output-dir "$work/expected" "$work/data/$name.spm" >/dev/null
+
+fail() { echo "FAIL: $*"; import -window root "$work/../e2e-failure.png" 2>/dev/null || true; exit 1; }
+
+wait_window() {  # pattern -> window id of a visible window
+  local id=""
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+keys() {  # window-id key...
+  local wid=$1; shift
+  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  xdotool key --delay 60 "$@"
+}
+
+# First start: the first-start message comes before the main window.
+(cd "$work/start" && exec "$app") &
+app_pid=$!
+msg=$(wait_window '.') || fail "no window appeared"
+sleep 0.5
+keys "$msg" Return
+main=$(wait_window '^Trevandel$') || fail "main window not shown"
+sleep 0.5
+keys "$main" ctrl+o
+dlg=$(wait_window 'Open|spm|Spm') || fail "open dialog not shown"
+sleep 0.3
+xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+xdotool type --delay 5 "$work/data/$name.spm"
+xdotool key Return
+sleep 1
+keys "$main" ctrl+s
+for _ in $(seq 1 50); do [ -f "$work/data/$name.exp" ] && break; sleep 0.1; done
+[ -f "$work/data/$name.exp" ] || fail "Ctrl+S wrote no $name.exp into the sample's folder"
+cmp "$work/data/$name.exp" "$work/expected/$name.exp" || fail "EXP differs from the converter's"
+grep -q 'InitialDir' "$XDG_CONFIG_HOME"/trevandel/* || fail "the last folder was not stored"
+kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
+
+# Second start: silent, and dialogs open in the sample's folder, so a bare name is found.
+rm -f "$work/data/$name.exp"
+(cd "$work/start" && exec "$app") &
+app_pid=$!
+main=$(wait_window '^Trevandel$') || fail "main window not shown on the second start"
+sleep 0.8
+count=$(xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l)
+keys "$main" ctrl+o
+dlg=$(wait_window 'Open|spm|Spm') || fail "open dialog not shown on the second start (a message box in the way?)"
+sleep 0.3
+xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+xdotool type --delay 5 "$name.spm"
+xdotool key Return
+sleep 1
+keys "$main" ctrl+s
+for _ in $(seq 1 50); do [ -f "$work/data/$name.exp" ] && break; sleep 0.1; done
+[ -f "$work/data/$name.exp" ] || fail "second start did not open in the sample's folder (visible windows: $count)"
+cmp "$work/data/$name.exp" "$work/expected/$name.exp" || fail "EXP differs on the second start"
+echo "PASS"

@@ -1,0 +1,5 @@
+# End-to-end tests: the real program on an Xvfb display, driven with xdotool.
+add_test(NAME e2e.OpenSaveAndLastFolder
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/open_save.sh
+          $<TARGET_FILE:trevandel> $<TARGET_FILE:trevandel-convert> ${PROJECT_SOURCE_DIR}/samples)
+set_tests_properties(e2e.OpenSaveAndLastFolder PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77 RUN_SERIAL ON)

@@ -1,0 +1,228 @@
+#include "UiTestSupport.h"
+
+#include "ui/IntEditField.h"
+#include "ui/MaskEditField.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+
+namespace trv::test {
+namespace {
+
+const std::string kDefaultLine1 =
+    std::string("H        ") + std::string(56, ' ') + " . T" + "     " + "    K\r\n";
+const std::string kDefaultLine2 =
+    "512 009 245 512.0000 000 128.00 0.09135 08 000.00 0.00000 000.00 0.00000\r\n";
+
+std::string DataLines(const std::vector<uint32_t>& values)
+{
+    std::string out;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        out += std::to_string(values[i]) + " ";
+        if (i % 8 == 7) out += "\r\n";
+    }
+    return out;
+}
+
+uint32_t Pattern(int i)
+{
+    return i == 0 ? 3u : i == 1 ? 4u : i == 5 ? 0xFFFFFFFFu : uint32_t(i);
+}
+
+class SaveExp : public UiTest {};
+
+TEST_F(SaveExp, SaveBeforeAnyLoadWritesDashExpWithTheHeaderOnly)
+{
+    TForm1& f = Start();
+    f.aSave->trigger();
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("|"));
+    EXPECT_EQ(ReadBytes(Work("-.exp")), kDefaultLine1 + kDefaultLine2);
+    EXPECT_TRUE(platform_.saveRequests.empty()) << "Save asks nothing";
+}
+
+TEST_F(SaveExp, SaveWritesBesideTheCurrentFolderUnderTheSpectrumName)
+{
+    TForm1& f = Start();
+    QDir(Work()).mkdir("data");
+    const QString spm = Work("data/ha1234.spm");
+    WriteBytes(spm, MakePca2(2560, Pattern));
+    OpenViaDialog(spm);
+    WriteBytes(Work("data/ha1234.exp"), "old content");
+    f.aSave->trigger();
+    const std::string written = ReadBytes(Work("data/ha1234.exp"));
+    std::vector<uint32_t> counts(512);
+    for (int i = 0; i < 512; ++i)
+        counts[size_t(i)] = Pattern(i);
+    const std::string line1 =
+        "HA1234   " + std::string("HA1234: ") + std::string(48, ' ') + "0.0T     295 K\r\n";
+    EXPECT_EQ(written, line1 + kDefaultLine2 + DataLines(counts));
+    EXPECT_EQ(QDir(Work("data")).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no temporary file is left beside it";
+}
+
+TEST_F(SaveExp, ReductionFollowsTheModeForTenTwentyFourChannels)
+{
+    TForm1& f = Start();
+    OpenViaDialog(WriteSpm("big.spm", MakePca2(5000, Pattern)));
+    const std::string line2_1024 =
+        "1024 009 503 5120.000  000 128.00 0.09135 08 000.00 0.00000 000.00 0.00000\r\n";
+    f.aSave->trigger();
+    std::string add = ReadBytes(Work("big.exp"));
+    EXPECT_NE(add.find(kDefaultLine2 + "7 "), std::string::npos) << "3 + 4 in mode add";
+    EXPECT_EQ(std::count(add.begin(), add.end(), '\n'), 2 + 64);
+
+    ChooseSaveAsMode(2);
+    f.aSave->trigger();
+    EXPECT_NE(ReadBytes(Work("big.exp")).find(kDefaultLine2 + "3 "), std::string::npos);
+
+    ChooseSaveAsMode(0);
+    f.aSave->trigger();
+    const std::string all = ReadBytes(Work("big.exp"));
+    EXPECT_NE(all.find(line2_1024 + "3 4 2 3 4 4294967295 "), std::string::npos)
+        << all.substr(0, 200);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2 + 128);
+}
+
+TEST_F(SaveExp, SaveAsChangesTheExtensionAndAsksAboutOverwriting)
+{
+    TForm1& f = Start();
+    OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, Pattern)));
+    QDir(Work()).mkdir("out");
+    WriteBytes(Work("out/report.exp"), "old");
+    platform_.QueueSave(Work("out/report.txt"));
+    f.aSaveAs->trigger();
+    ASSERT_EQ(platform_.saveRequests.size(), 1u);
+    const FileDialogRequest& r = platform_.saveRequests[0];
+    EXPECT_EQ(r.filter, "Exp-files (*.exp)|*.exp");
+    EXPECT_TRUE(r.overwritePrompt);
+    EXPECT_TRUE(r.hideReadOnly);
+    EXPECT_TRUE(r.resizable);
+    EXPECT_TRUE(r.proposedName.isEmpty());
+    EXPECT_EQ(ReadBytes(Work("out/report.exp")).substr(0, 9), "HA1234   ");
+    EXPECT_FALSE(QFile::exists(Work("out/report.txt")));
+
+    platform_.QueueSave(Work("out/noext"));
+    f.aSaveAs->trigger();
+    EXPECT_TRUE(QFile::exists(Work("out/noext.exp")));
+
+    // Save after Save as goes back to the spectrum's name, in the folder now current.
+    f.aSave->trigger();
+    EXPECT_TRUE(QFile::exists(Work("out/ha1234.exp")));
+    EXPECT_TRUE(platform_.errors.isEmpty());
+}
+
+TEST_F(SaveExp, CancelledSaveAsWritesNothing)
+{
+    TForm1& f = Start();
+    platform_.QueueSave(std::nullopt);
+    f.aSaveAs->trigger();
+    EXPECT_TRUE(QDir(Work()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(SaveExp, FailedSaveShowsTheIoTextAndKeepsTheOldFile)
+{
+    TForm1& f = Start();
+    WriteBytes(Work("afile"), "not a folder");
+    platform_.QueueSave(Work("afile/x.exp"));
+    f.aSaveAs->trigger();
+    EXPECT_EQ(platform_.errors, QStringList{"File not found"});
+
+    // A folder in the way of the target: the folder is untouched.
+    QDir(Work()).mkdir("-.exp");
+    f.aSave->trigger();
+    ASSERT_EQ(platform_.errors.size(), 2);
+    EXPECT_TRUE(QFileInfo(Work("-.exp")).isDir());
+}
+
+class LoadHeader : public UiTest {};
+
+TEST_F(LoadHeader, FillsTheFourFieldsByLinePosition)
+{
+    TForm1& f = Start();
+    const QString cal = Work("v.cal");
+    WriteBytes(cal, "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nChannels=1024\r\nCal=0.0913\r\n"
+                    "Fold=1024.0000\r\nZero=a=b\r\nignored=1\r\n");
+    platform_.QueueOpen(cal);
+    f.aLoadHeader->trigger();
+    ASSERT_EQ(platform_.openRequests.size(), 1u);
+    EXPECT_EQ(platform_.openRequests[0].filter, "CAlibration files (*.cal)|*.cal");
+    EXPECT_TRUE(platform_.errors.isEmpty());
+    EXPECT_EQ(f.Edit8->text(), "1024");
+    EXPECT_EQ(f.MaskEdit6->Value(), "0.0913 ");
+    EXPECT_EQ(f.MaskEdit4->Value(), "102.0000") << "cut under the 512-channel mask";
+    EXPECT_EQ(f.MaskEdit5->Value(), "a=b.  ");
+    EXPECT_EQ(f.Edit9->text(), "9") << "nothing else changes";
+
+    ChooseSaveAsMode(0);
+    f.LoadHeaderFile(cal);
+    EXPECT_EQ(f.MaskEdit4->Value(), "1024.0000");
+}
+
+TEST_F(LoadHeader, MissingFileOrCancelChangesNothing)
+{
+    TForm1& f = Start();
+    platform_.QueueOpen(std::nullopt);
+    f.aLoadHeader->trigger();
+    platform_.QueueOpen(Work("typed-name.cal"));
+    f.aLoadHeader->trigger();
+    EXPECT_EQ(platform_.errors, QStringList{"File not found"});
+    EXPECT_EQ(f.Edit8->text(), "512");
+    EXPECT_EQ(f.MaskEdit6->Value(), "0.09135");
+    EXPECT_EQ(f.MaskEdit4->Value(), "512.0000");
+    EXPECT_EQ(f.MaskEdit5->Value(), "128.00");
+}
+
+class SaveAsMode : public UiTest {};
+
+TEST_F(SaveAsMode, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
+{
+    TForm1& f = Start();
+    ChooseSaveAsMode(0);
+    EXPECT_EQ(f.Edit8->text(), "1024");
+    EXPECT_EQ(f.Edit9->text(), "9");
+    EXPECT_EQ(f.Edit10->text(), "503");
+    EXPECT_EQ(f.MaskEdit4->Value(), "5120.000 ");
+    EXPECT_EQ(f.MaskEdit4->text(), "5120.000_");
+    ChooseSaveAsMode(2);
+    EXPECT_EQ(f.Edit8->text(), "512");
+    EXPECT_EQ(f.Edit10->text(), "245");
+    EXPECT_EQ(f.MaskEdit4->Value(), "512.0000");
+
+    // A typed 1024.0000 under the wide mask keeps all nine characters under the narrow one.
+    ChooseSaveAsMode(0);
+    ShowActive();
+    f.MaskEdit4->setFocus();
+    f.MaskEdit4->setCursorPosition(0);
+    QTest::keyClicks(f.MaskEdit4, "1024.0000");
+    EXPECT_EQ(f.MaskEdit4->Value(), "1024.0000");
+    ChooseSaveAsMode(1);
+    EXPECT_EQ(f.MaskEdit4->Value(), "102.40000");
+    EXPECT_EQ(f.MaskEdit4->text(), "102.40000");
+    EXPECT_EQ(f.CurrentHeader().FoldingChannel.Text(), "102.40000");
+}
+
+TEST_F(SaveAsMode, ArrowsStepFromTheNewTextAndTheRangeDoesNotLimitIt)
+{
+    TForm1& f = Start();
+    ChooseSaveAsMode(0);
+    EXPECT_EQ(f.Edit8->text(), "1024") << "beyond the arrows' range of 1000";
+    f.UpDown10->Step(+1);
+    EXPECT_EQ(f.Edit11->text(), "1");
+    f.UpDown9->Step(+1);
+    EXPECT_EQ(f.Edit10->text(), "504");
+}
+
+TEST_F(SaveAsMode, KeyboardChoiceRunsTheReaction)
+{
+    TForm1& f = Start();
+    ShowActive();
+    f.cbSaveAsMode->setFocus();
+    QTest::keyClick(f.cbSaveAsMode, Qt::Key_Down);
+    EXPECT_EQ(f.cbSaveAsMode->currentIndex(), 0);
+    EXPECT_EQ(f.Edit8->text(), "1024");
+}
+
+} // namespace
+} // namespace trv::test

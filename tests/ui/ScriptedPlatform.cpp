@@ -1,0 +1,76 @@
+#include "ScriptedPlatform.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace trv::test {
+
+void ScriptedPlatform::QueueOpen(std::optional<QString> path, int filterIndex)
+{
+    openAnswers_.push_back(path ? std::optional(FileDialogResult{*path, filterIndex})
+                                : std::nullopt);
+}
+
+void ScriptedPlatform::QueueSave(std::optional<QString> path, int filterIndex)
+{
+    saveAnswers_.push_back(path ? std::optional(FileDialogResult{*path, filterIndex})
+                                : std::nullopt);
+}
+
+void ScriptedPlatform::QueueInput(std::optional<QString> text)
+{
+    inputAnswers_.push_back(text);
+}
+
+void ScriptedPlatform::Verify()
+{
+    EXPECT_TRUE(openAnswers_.empty()) << openAnswers_.size() << " open answer(s) never asked for";
+    EXPECT_TRUE(saveAnswers_.empty()) << saveAnswers_.size() << " save answer(s) never asked for";
+    EXPECT_TRUE(inputAnswers_.empty())
+        << inputAnswers_.size() << " input answer(s) never asked for";
+    openAnswers_.clear();
+    saveAnswers_.clear();
+    inputAnswers_.clear();
+}
+
+std::optional<FileDialogResult>
+ScriptedPlatform::Answer(std::deque<std::optional<FileDialogResult>>& queue, const char* kind)
+{
+    if (queue.empty()) {
+        ADD_FAILURE() << "a " << kind << " dialog was shown but no answer was queued";
+        return std::nullopt;
+    }
+    auto answer = queue.front();
+    queue.pop_front();
+    if (answer) QDir::setCurrent(QFileInfo(answer->path).absolutePath());
+    return answer;
+}
+
+std::optional<FileDialogResult> ScriptedPlatform::OpenFileDialog(const FileDialogRequest& request)
+{
+    openRequests.push_back(request);
+    return Answer(openAnswers_, "file-open");
+}
+
+std::optional<FileDialogResult> ScriptedPlatform::SaveFileDialog(const FileDialogRequest& request)
+{
+    saveRequests.push_back(request);
+    return Answer(saveAnswers_, "file-save");
+}
+
+std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString& prompt,
+                                                  const QString&)
+{
+    inputPrompts << prompt;
+    if (inputAnswers_.empty()) {
+        ADD_FAILURE() << "an input box was shown but no answer was queued";
+        return std::nullopt;
+    }
+    auto answer = inputAnswers_.front();
+    inputAnswers_.pop_front();
+    return answer;
+}
+
+} // namespace trv::test
