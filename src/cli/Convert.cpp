@@ -1,5 +1,6 @@
 #include "cli/Convert.h"
 
+#include "cli/PreviewPlot.h"
 #include "exp/Calibration.h"
 #include "exp/ExpFile.h"
 #include "exp/ExpHeader.h"
@@ -9,10 +10,11 @@
 #include "spectrum/Spm.h"
 
 #include <array>
+#include <charconv>
 #include <exception>
 #include <optional>
-#include <set>
 #include <ostream>
+#include <set>
 #include <span>
 #include <string_view>
 
@@ -56,6 +58,9 @@ struct Options {
     std::optional<std::string> calibrationPath;
     std::optional<int> asciiAxis;
     std::optional<std::string> outputDir;
+    std::optional<std::pair<int, int>> plotSize; // width, height of the preview image
+    bool findFold = false;
+    std::vector<GraphicStep> graphicSteps; // plot settings changed after the open, in order
     std::vector<FieldAssignment> fields; // in the order given
     std::vector<std::string> files;
 };
@@ -88,6 +93,71 @@ int ParseChoice(std::string_view option, std::string_view value,
     }
     throw UsageError{"invalid value '" + std::string(value) + "' for --" + std::string(option) +
                      " (expected " + allowed + ")"};
+}
+
+// A whole number in decimal, optionally signed. Values far beyond every control's range are
+// held at a bound that the spin buttons then clamp, as they clamp any other value.
+std::int64_t ParseWhole(std::string_view option, std::string_view value)
+{
+    std::string_view digits = value;
+    const bool negative = digits.starts_with('-');
+    if (negative || digits.starts_with('+')) digits.remove_prefix(1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        throw UsageError{"invalid value '" + std::string(value) + "' for --" + std::string(option) +
+                         " (expected a whole number)"};
+    }
+    constexpr std::uint64_t kBound = 1u << 30;
+    std::uint64_t magnitude = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    if (result.ec != std::errc() || magnitude > kBound) magnitude = kBound; // only too large
+    const auto bounded = static_cast<std::int64_t>(magnitude);
+    return negative ? -bounded : bounded;
+}
+
+// The largest preview image side: a bitmap of 8192 x 8192 is already 192 MB.
+constexpr int kMaxPlotSide = 8192;
+
+std::pair<int, int> ParsePlotSize(std::string_view value)
+{
+    auto side = [](std::string_view text, int& out) {
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+        return ec == std::errc() && end == text.data() + text.size() && out >= 1 &&
+               out <= kMaxPlotSide;
+    };
+    const auto x = value.find_first_of("xX");
+    int width = 0;
+    int height = 0;
+    if (x == std::string_view::npos || !side(value.substr(0, x), width) ||
+        !side(value.substr(x + 1), height)) {
+        throw UsageError{"invalid value '" + std::string(value) +
+                         "' for --plot (expected WIDTHxHEIGHT, each 1.." +
+                         std::to_string(kMaxPlotSide) + ")"};
+    }
+    return {width, height};
+}
+
+template <GraphicChange C> void AddGraphicSwitch(Options& options, std::string_view)
+{
+    options.graphicSteps.push_back({C, 0});
+}
+
+template <GraphicChange C> void AddGraphicNumber(Options& options, std::string_view value)
+{
+    std::string_view name;
+    switch (C) {
+    case GraphicChange::FoldChannel:
+        name = "fold-channel";
+        break;
+    case GraphicChange::Scale:
+        name = "scale";
+        break;
+    default:
+        name = "mean-width";
+        break;
+    }
+    options.graphicSteps.push_back({C, ParseWhole(name, value)});
 }
 
 template <Field F> void AddField(Options& options, std::string_view value)
@@ -125,6 +195,30 @@ constexpr std::array kOptions = {
                    if (v.empty()) throw UsageError{"--output-dir needs a folder name"};
                    o.outputDir = std::string(v);
                }},
+    OptionSpec{"plot", 0, "WIDTHxHEIGHT",
+               "also write the preview plot (.bmp) as the main window draws it after the open, "
+               "on an image of this size",
+               [](Options& o, std::string_view v) { o.plotSize = ParsePlotSize(v); }},
+    OptionSpec{"find-fold", 0, "",
+               "print 'FILE: X.XX', the suggested folding channel of each file over the "
+               "plotted window, and write nothing",
+               [](Options& o, std::string_view) { o.findFold = true; }},
+    // Plot settings, changed after the open in the order given, as in the window.
+    OptionSpec{"fold-channel", 0, "N",
+               "plot folding channel (kept in 0..1023); when it changes, both ignored margins "
+               "become 2 x |channels/2 - N| + 5 (kept in 5..100)",
+               &AddGraphicNumber<GraphicChange::FoldChannel>},
+    OptionSpec{"no-fold", 0, "", "plot the spectrum unfolded (the scale is guessed again)",
+               &AddGraphicSwitch<GraphicChange::NoFold>},
+    OptionSpec{"scale", 0, "N",
+               "plot scale in promille of the maximum (kept in 0..1000) instead of the guess",
+               &AddGraphicNumber<GraphicChange::Scale>},
+    OptionSpec{"no-error-lines", 0, "", "plot without error lines",
+               &AddGraphicSwitch<GraphicChange::NoErrorLines>},
+    OptionSpec{"no-mean", 0, "", "plot without the running mean",
+               &AddGraphicSwitch<GraphicChange::NoMean>},
+    OptionSpec{"mean-width", 0, "N", "half-width of the plot's running mean (kept in 1..20)",
+               &AddGraphicNumber<GraphicChange::MeanWidth>},
     // Header fields, applied in the order given, after the guess, the mode and the calibration.
     OptionSpec{"serial", 0, "TEXT", "Serial # (masked: HL0000  )", &AddField<Field::Serial>},
     OptionSpec{"description", 0, "TEXT", "Description (at most 58 characters are kept)",
@@ -301,9 +395,21 @@ class Converter {
         }
         const SpmInfo& info = spectrum.info;
 
-        if (options_.info) {
-            for (const std::string& line : SpmInfoCaptions(info, locale_))
-                out_ << line << '\n';
+        if (options_.info || options_.findFold) {
+            if (options_.info) {
+                for (const std::string& line : SpmInfoCaptions(info, locale_))
+                    out_ << line << '\n';
+            }
+            if (options_.findFold) {
+                const std::optional<std::string> channel = SuggestFoldingChannel(
+                    spectrum.counts,
+                    GraphicSettingsAfterOpen(spectrum.counts, options_.graphicSteps, false));
+                if (!channel) {
+                    return Fail(path, "no folding channel found: the plotted window holds no "
+                                      "mirrored channels with counts");
+                }
+                out_ << path << ": " << *channel << '\n';
+            }
             return true;
         }
 
@@ -350,6 +456,27 @@ class Converter {
             if (!Claim(target, path)) return false;
             try {
                 WriteFileAtomic(target, table, false);
+            }
+            catch (const AppError& e) {
+                return Fail(target, e.what());
+            }
+        }
+        if (options_.plotSize) {
+            // Drawn whole first: a plot that fails (a window of zeros) leaves no bitmap.
+            std::string bitmap;
+            try {
+                const PlotSettings settings =
+                    GraphicSettingsAfterOpen(spectrum.counts, options_.graphicSteps, true);
+                bitmap = DrawPreviewBitmap(spectrum.counts, settings, info.FileName,
+                                           options_.plotSize->first, options_.plotSize->second);
+            }
+            catch (const AppError& e) {
+                return Fail(path, e.what());
+            }
+            const std::string target = folder + ChangeFileExt(info.FileName, ".bmp");
+            if (!Claim(target, path)) return false;
+            try {
+                WriteFileAtomic(target, bitmap, false);
             }
             catch (const AppError& e) {
                 return Fail(target, e.what());
@@ -441,8 +568,8 @@ std::string ConvertUsage()
         }
         if (!line.empty()) text += line + '\n';
     }
-    text += "\nField options take effect in the order given. Outputs are named after the input\n"
-            "file (.exp, .txt); an existing output is replaced.\n"
+    text += "\nField options, and plot options, take effect in the order given. Outputs are\n"
+            "named after the input file (.exp, .txt, .bmp); an existing output is replaced.\n"
             "Exit status: 0 all files converted, 1 some file failed, 2 usage error.\n";
     return text;
 }

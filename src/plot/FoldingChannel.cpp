@@ -12,16 +12,22 @@ std::optional<double> FoldScore(const std::vector<std::uint32_t>& counts, std::i
     const std::int64_t n = static_cast<std::int64_t>(counts.size());
     double sum = 0.0;
     std::int64_t pairs = 0;
+    std::int64_t partnered = 0;
     for (std::int64_t i = first; i < end; ++i) {
         const std::int64_t mirror = 2 * f - 1 - i;
-        if (mirror < 0 || mirror >= n) continue;
+        // The folded halves are the plotted window and what it mirrors onto. A mirror inside
+        // the window itself would compare a half with itself, and any symmetric line pattern
+        // (a doublet, a sextet) agrees with itself perfectly.
+        if (mirror < end || mirror >= n) continue;
+        ++partnered;
         const double a = counts[static_cast<std::size_t>(i)];
         const double b = counts[static_cast<std::size_t>(mirror)];
         if (a + b == 0.0) continue;
         sum += (a - b) * (a - b) / (a + b);
         ++pairs;
     }
-    if (pairs == 0) return std::nullopt;
+    // A fold that pairs only a corner of the window says nothing about the whole spectrum.
+    if (pairs == 0 || 2 * partnered < end - first) return std::nullopt;
     return sum / static_cast<double>(pairs);
 }
 

@@ -17,8 +17,9 @@ struct FoldingEstimate {
 // The folding channel F (N/4 <= F <= N/2) whose mirrored halves agree best over the plotted
 // window i = IgnoreFromLeft .. N/2 - 1 - IgnoreFromRight: the score of F is the mean of
 // (c[i] - c[2F-1-i])^2 / (c[i] + c[2F-1-i]), pairs with no counts left out. A parabola through
-// the scores of the best F and its neighbours gives the fractional estimate. Empty when no
-// candidate has a pair to compare.
+// the scores of the best F and its neighbours gives the fractional estimate. A channel is paired
+// only with a mirror beyond the window (the other half), and a candidate counts only when at
+// least half of the window's channels have such a partner. Empty when no candidate counts.
 std::optional<FoldingEstimate> FindFoldingChannel(const std::vector<std::uint32_t>& counts,
                                                   const PlotSettings& settings);
 

@@ -59,6 +59,24 @@ TEST(FindFoldingChannel, FindsTheCentreOfAMirroredSpectrum)
     EXPECT_NEAR(perfect->Fractional, 512.0, 0.5);
 }
 
+TEST(FindFoldingChannel, AHalfThatIsSymmetricInItselfDoesNotFoolTheSearch)
+{
+    // Each half holds a sextet symmetric about its own centre, as real spectra do: at N/4 the
+    // half mirrors onto itself perfectly, yet the spectrum folds at N/2.
+    std::vector<std::uint32_t> counts(1024);
+    for (int i = 0; i < 512; ++i) {
+        double v = 100000.0;
+        for (double line : {100.0, 170.0, 230.0, 281.0, 341.0, 411.0}) {
+            const double u = (i - line) / 5.0;
+            v -= 20000.0 / (1.0 + u * u);
+        }
+        counts[i] = counts[1023 - i] = static_cast<std::uint32_t>(std::lround(v));
+    }
+    const auto estimate = FindFoldingChannel(counts, PlotSettings{});
+    ASSERT_TRUE(estimate.has_value());
+    EXPECT_EQ(estimate->Channel, 512);
+}
+
 TEST(FindFoldingChannel, NothingToCompareGivesNoEstimate)
 {
     PlotSettings s;
