@@ -91,6 +91,8 @@ bool IsValidDate(int year, int month, int day)
 // 0 = Monday ... 6 = Sunday, proleptic Gregorian.
 int DayOfWeek(int year, int month, int day)
 {
+    // A value that is not a calendar date has no weekday; never index past the month table.
+    if (!IsValidDate(year, month, day)) return 0;
     // Days since 0001-01-01 (a Monday).
     const int y = year - 1;
     long days = 365L * y + y / 4 - y / 100 + y / 400;

@@ -1,0 +1,204 @@
+// DotStrToFloat and the velocity number format. The first byte picks the check:
+//   0: the bytes as a header field's text, compared with the C library's reading;
+//   1: the bytes as a double: its printed form reads back to the same double when the double
+//      has at most 15 significant digits, and to its 15-digit rounding otherwise;
+//   2: two field texts and a few counts through BuildASCIITable.
+#include "FuzzCheck.h"
+
+#include "export/AsciiExport.h"
+#include "platform/AppError.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string Trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Plain decimal syntax: sign, digits with at most one '.', at least one digit, an optional
+// exponent with digits. No "inf", "nan", hex or inner blanks.
+bool PlainDecimal(const std::string& s)
+{
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    bool digit = false;
+    while (i < s.size() && IsDigit(s[i]))
+        digit = true, ++i;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i]))
+            digit = true, ++i;
+    }
+    if (!digit) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (i == s.size() || !IsDigit(s[i])) return false;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i;
+    }
+    return i == s.size();
+}
+
+void CheckText(std::string_view text)
+{
+    const std::string trimmed = Trimmed(text);
+    double value = 0;
+    try {
+        value = trv::DotStrToFloat(text);
+    }
+    catch (const trv::AppError& e) {
+        // what() is a C string: a zero byte in the text ends the message there.
+        FUZZ_CHECK(std::string(e.what()) == trv::NotAFloatText(text).c_str());
+        // Refused: not plain decimal, or too large for a double.
+        if (PlainDecimal(trimmed)) {
+            errno = 0;
+            const double c = std::strtod(trimmed.c_str(), nullptr);
+            FUZZ_CHECK(std::isinf(c) || (errno == ERANGE && c != 0 && std::fabs(c) > 1));
+        }
+        return;
+    }
+    FUZZ_CHECK(PlainDecimal(trimmed));
+    FUZZ_CHECK(std::isfinite(value));
+    errno = 0;
+    char* end = nullptr;
+    const double c = std::strtod(trimmed.c_str(), &end);
+    FUZZ_CHECK(end == trimmed.c_str() + trimmed.size());
+    // The C library keeps subnormal results where the program reads zero; both are fine.
+    if (std::fabs(c) < 2.2250738585072014e-308)
+        FUZZ_CHECK(value == 0 || value == c);
+    else
+        FUZZ_CHECK(value == c);
+}
+
+// The grammar of the general format: optional "-", digits, at most one separator with digits
+// that do not end in 0, or mantissa "E" exponent (no "+", no leading zeros).
+void CheckShape(const std::string& s, double v, char separator)
+{
+    std::size_t i = 0;
+    if (s[0] == '-') {
+        FUZZ_CHECK(v < 0);
+        ++i;
+    }
+    const std::size_t e = s.find('E');
+    const std::string mantissa = s.substr(i, e == std::string::npos ? std::string::npos : e - i);
+    FUZZ_CHECK(!mantissa.empty() && IsDigit(mantissa[0]));
+    const std::size_t sep = mantissa.find(separator);
+    std::size_t digits = 0;
+    for (std::size_t k = 0; k < mantissa.size(); ++k) {
+        if (k == sep) continue;
+        FUZZ_CHECK(IsDigit(mantissa[k]));
+        ++digits;
+    }
+    if (sep != std::string::npos) {
+        FUZZ_CHECK(sep + 1 < mantissa.size() && mantissa.back() != '0');
+    }
+    const double a = std::fabs(v);
+    if (e == std::string::npos) {
+        FUZZ_CHECK(s == "0" || (a >= 0.0001 * (1 - 1e-15) && a < 1e15));
+        if (mantissa.size() > 1 && sep != 1) FUZZ_CHECK(mantissa[0] != '0');
+    }
+    else {
+        FUZZ_CHECK(sep == std::string::npos || sep == 1);
+        FUZZ_CHECK(mantissa[0] != '0');
+        std::size_t k = e + 1;
+        if (k < s.size() && s[k] == '-') ++k;
+        FUZZ_CHECK(k < s.size() && s[k] != '0');
+        for (; k < s.size(); ++k)
+            FUZZ_CHECK(IsDigit(s[k]));
+    }
+    (void)digits;
+}
+
+void CheckDouble(double v, char separator)
+{
+    const std::string s = trv::FormatGeneral(v, separator);
+    if (!std::isfinite(v)) return;
+    FUZZ_CHECK(!s.empty() && s.size() <= 24);
+    CheckShape(s, v, separator);
+    std::string dotted = s;
+    for (char& ch : dotted)
+        if (ch == separator) ch = '.';
+    const double back = trv::DotStrToFloat(dotted);
+
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", v);
+    const double rounded = std::strtod(buf, nullptr);
+    // Rounding to 15 digits may carry into a value the format prints as zero only for zero.
+    FUZZ_CHECK(back == rounded || (std::fabs(rounded) < 2.2250738585072014e-308 && back == 0));
+    if (rounded == v && std::fabs(v) >= 2.2250738585072014e-308) FUZZ_CHECK(back == v);
+}
+
+void CheckTable(std::string_view rest)
+{
+    const auto tab = rest.find('\t');
+    const std::string_view zero = rest.substr(0, tab);
+    const std::string_view cal =
+        tab == std::string_view::npos ? std::string_view() : rest.substr(tab + 1);
+    std::vector<std::uint32_t> counts(512);
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        counts[i] = static_cast<std::uint32_t>(i * 2654435761u);
+    std::string table;
+    try {
+        table = trv::BuildASCIITable(counts, 512, 1, trv::kXAxisVelocity, zero, cal, ',');
+    }
+    catch (const trv::AppError&) {
+        return; // one of the fields is not a number
+    }
+    const double z = trv::DotStrToFloat(zero);
+    const double c = trv::DotStrToFloat(cal);
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        const auto lineEnd = table.find("\r\n", pos);
+        FUZZ_CHECK(lineEnd != std::string::npos);
+        const std::string line = table.substr(pos, lineEnd - pos);
+        const auto t = line.find('\t');
+        FUZZ_CHECK(t != std::string::npos);
+        FUZZ_CHECK(line.substr(0, t) == trv::FormatGeneral((static_cast<double>(i) - z) * c, ','));
+        FUZZ_CHECK(line.substr(t + 1) == std::to_string(counts[i]));
+        pos = lineEnd + 2;
+    }
+    FUZZ_CHECK(pos == table.size());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1) return 0;
+    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    switch (data[0] % 3) {
+    case 0:
+        CheckText(rest);
+        break;
+    case 1: {
+        if (rest.size() < sizeof(double)) return 0;
+        double v;
+        std::memcpy(&v, rest.data(), sizeof v);
+        CheckDouble(v, rest.size() > sizeof v && (rest[sizeof v] & 1) ? ',' : '.');
+        break;
+    }
+    default:
+        CheckTable(rest);
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,169 @@
+// Time-of-day and date decoding of the stamps. The first byte picks a locale; the next 23
+// bytes are a time field and a date field. The English locale is checked against a reference
+// reading of the rules; every locale against the ranges, a print-and-read-back round trip, and
+// the display formats (the rest of the input is used as a format string).
+#include "FuzzCheck.h"
+
+#include "spectrum/Spm.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+char Upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The time-of-day grammar with "AM"/"PM", ':' and '.', written out on its own.
+std::optional<trv::StampValue> ReferenceTime(std::string_view t)
+{
+    auto designator = [&](std::size_t at) -> int {
+        if (t.size() < at + 2 || Upper(t[at + 1]) != 'M') return -1;
+        if (Upper(t[at]) == 'A') return 0;
+        if (Upper(t[at]) == 'P') return 12;
+        return -1;
+    };
+    std::size_t pos = 0;
+    int half = designator(0);
+    if (half >= 0) pos = 2;
+    int numbers[4] = {0, 0, 0, 0};
+    const char separators[3] = {':', ':', '.'};
+    int count = 0;
+    for (;;) {
+        std::size_t end = pos;
+        while (end < t.size() && IsDigit(t[end]))
+            ++end;
+        if (end == pos || end - pos > 4) return std::nullopt;
+        int n = 0;
+        for (std::size_t k = pos; k < end; ++k)
+            n = n * 10 + (t[k] - '0');
+        numbers[count++] = n;
+        pos = end;
+        if (count < 4 && pos < t.size() && t[pos] == separators[count - 1]) {
+            ++pos;
+            continue;
+        }
+        break;
+    }
+    if (half < 0) {
+        half = designator(pos);
+        if (half >= 0) pos += 2;
+    }
+    if (pos != t.size()) return std::nullopt;
+    trv::StampValue v;
+    v.hour = numbers[0];
+    v.minute = numbers[1];
+    v.second = numbers[2];
+    v.msec = numbers[3];
+    if (half >= 0) {
+        if (v.hour < 1 || v.hour > 12) return std::nullopt;
+        v.hour = v.hour % 12 + half;
+    }
+    if (v.hour >= 24 || v.minute >= 60 || v.second >= 60 || v.msec >= 1000) return std::nullopt;
+    return v;
+}
+
+bool ValidDate(int y, int m, int d)
+{
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    const int days[12] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return d <= days[m - 1];
+}
+
+trv::LocaleFormats LocaleFor(std::uint8_t pick)
+{
+    trv::LocaleFormats l = trv::LocaleFormats::Fixed();
+    switch (pick % 4) {
+    case 1:
+        l.timeSeparator = '.';
+        l.decimalSeparator = ',';
+        l.amWord = "vorm.";
+        l.pmWord = "nachm.";
+        break;
+    case 2:
+        l.timeSeparator = 'h';
+        l.amWord = "";
+        l.pmWord = "";
+        break;
+    case 3:
+        l.amWord = "A";
+        l.pmWord = "PMX";
+        l.decimalSeparator = ':'; // the same as the time separator
+        break;
+    default:
+        break;
+    }
+    return l;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 1) return 0;
+    const trv::LocaleFormats locale = LocaleFor(data[0]);
+    const bool english = data[0] % 4 == 0;
+    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view time = rest.substr(0, 11);
+    const std::string_view date = rest.size() > 11 ? rest.substr(11, 12) : std::string_view();
+    const std::string_view format = rest.size() > 23 ? rest.substr(23, 64) : std::string_view();
+
+    // The time field alone, blanks and all, as the parser meets any text.
+    const auto direct = trv::ParseTimeOfDay(time, locale);
+    if (english) {
+        const auto reference = ReferenceTime(time);
+        FUZZ_CHECK(direct.has_value() == reference.has_value());
+        if (direct) FUZZ_CHECK(*direct == *reference);
+    }
+
+    const auto stamp = trv::DecodePca2Stamp(time, date, locale);
+    std::string squeezed;
+    for (char c : time)
+        if (c != ' ') squeezed += c;
+    const auto timeOnly = trv::ParseTimeOfDay(squeezed, locale);
+    if (!stamp) {
+        // Either the date or the time failed; a good date with a good time never fails.
+        return 0;
+    }
+    FUZZ_CHECK(timeOnly.has_value());
+    FUZZ_CHECK(stamp->hour == timeOnly->hour && stamp->minute == timeOnly->minute &&
+               stamp->second == timeOnly->second && stamp->msec == timeOnly->msec);
+    FUZZ_CHECK(ValidDate(stamp->year, stamp->month, stamp->day));
+    FUZZ_CHECK(stamp->month == trv::MonthNumber(date.substr(0, 3)));
+    FUZZ_CHECK(stamp->hour < 24 && stamp->minute < 60 && stamp->second < 60 && stamp->msec < 1000);
+
+    // Printed in the locale's own notation, the time of day reads back the same.
+    std::string printed = trv::FormatStampValue(*stamp, "HH:mm:ss", trv::LocaleFormats::Fixed());
+    std::string ownNotation;
+    for (char c : printed)
+        ownNotation += c == ':' ? locale.timeSeparator : c;
+    if (stamp->msec != 0) ownNotation += locale.decimalSeparator + std::to_string(stamp->msec);
+    const auto back = trv::ParseTimeOfDay(ownNotation, locale);
+    if (locale.timeSeparator != locale.decimalSeparator) {
+        FUZZ_CHECK(back.has_value());
+        FUZZ_CHECK(back->hour == stamp->hour && back->minute == stamp->minute &&
+                   back->second == stamp->second && back->msec == stamp->msec);
+    }
+
+    trv::Stamp decoded;
+    decoded.Decoded = true;
+    decoded.Value = *stamp;
+    trv::LocaleFormats shown = locale;
+    shown.shortDateFormat = std::string(format);
+    shown.longTimeFormat = std::string(format.substr(format.size() / 2));
+    (void)trv::StampDisplayText(decoded, shown);
+    const std::string iso = trv::FormatStampValue(*stamp, "yyyy-MM-dd", locale);
+    FUZZ_CHECK(iso.size() == 10);
+    return 0;
+}
