@@ -2,10 +2,13 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+PKG_BUILD  ?= build-pkg
 CMAKE_ARGS ?=
 WERROR     ?= ON
 
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench fuzz clean package check-package
 
 all: build
 
@@ -38,6 +41,30 @@ $(BENCH_BUILD)/build.ninja:
 bench: deps $(BENCH_BUILD)/build.ninja
 	cmake --build $(BENCH_BUILD)
 	@./scripts/run-bench $(BENCH_BUILD)
+
+# libFuzzer targets (clang, ASan, UBSan), each run for FUZZ_SECONDS on a scratch copy of its
+# seed corpus; fails when any finds a crash.
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD)
+	./fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A .deb of the program and the batch converter (Release, no tests), made with CPack. Warnings
+# are errors in the test builds; at -O3 GCC 12 also warns falsely inside libstdc++'s strings.
+package: deps
+	cmake -S . -B $(PKG_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRV_BUILD_TESTS=OFF \
+	  -DTRV_WERROR=OFF $(CMAKE_ARGS)
+	cmake --build $(PKG_BUILD)
+	rm -f $(PKG_BUILD)/trevandel_*.deb
+	cd $(PKG_BUILD) && cpack -G DEB
+	@ls $(PKG_BUILD)/trevandel_*.deb
+
+# Installs that .deb with apt-get (root), checks the installed files, starts the installed
+# program on a private X display and removes the package again.
+check-package:
+	@PKG_BUILD=$(PKG_BUILD) ./scripts/check-package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
