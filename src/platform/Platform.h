@@ -17,6 +17,7 @@ struct FileDialogRequest {
     bool overwritePrompt = false;
     bool hideReadOnly = false;
     bool resizable = true;
+    int filterIndex = 1; // 1-based filter pair selected when the dialog opens
 };
 
 struct FileDialogResult {

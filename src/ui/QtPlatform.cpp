@@ -62,6 +62,8 @@ std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogReques
     dialog.setDirectory(QDir::currentPath());
     const QStringList filters = QtNameFilters(request.filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (request.filterIndex > 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
     if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
     if (!request.resizable) dialog.setSizeGripEnabled(false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -87,10 +87,17 @@ TForm1::TForm1(Platform& platform, std::unique_ptr<SettingsStore> store, LocaleF
     ConnectReactions();
     FormCreate();
     UpdateEditActions();
+    CreatePreviewWindow();
+    // About, add/subtract and ASCII options: created once, after the preview window.
+    CreateSpecialWindows();
 }
 
 TForm1::~TForm1()
 {
+    // The windows this one owns go after this body; focus leaving them must not reach the
+    // actions, which are gone by then.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
     FormDestroy();
 }
 
@@ -423,21 +430,6 @@ void TForm1::aLoadHeaderExecute()
         LoadHeaderFile(chosen->path);
     });
 }
-
-// ---------------------------------------------------------------- preview hooks
-
-void TForm1::GuessScale() {}
-void TForm1::RedrawPreview() {}
-void TForm1::ClearPreview() {}
-void TForm1::Button1Click() {}
-void TForm1::Button4Click() {}
-void TForm1::Edit2Change() {}
-void TForm1::Edit6Change() {}
-void TForm1::UpDown5Changing() {}
-void TForm1::CheckBox2Click() {}
-void TForm1::CheckBox3Click() {}
-void TForm1::CheckBox4Click() {}
-void TForm1::CheckBox5Click() {}
 
 // ---------------------------------------------------------------- standard edit actions
 

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/SettingsStore.h"
 #include "spectrum/Spm.h"
+#include "ui/PlotImage.h"
 
 #include <QMainWindow>
 
@@ -34,6 +35,10 @@ namespace trv {
 
 class MaskEditField;
 class UpDown;
+class TForm2;
+class TForm3;
+class TForm5;
+class TASCIISave;
 
 // The main window. Controls are public members named as the user-facing description names
 // them, so that the other windows and the tests can reach them. Reactions are public methods;
@@ -96,6 +101,24 @@ class TForm1 : public QMainWindow {
     void CheckBox4Click();
     void CheckBox5Click();
 
+    // --- preview plot (TForm1Plot.cpp)
+    TForm2* Form2 = nullptr; // the preview window; holds the plot's state
+    QAction* FindFoldingChannel1 = nullptr;
+    // The "Graphic" group's values as the controls read now.
+    PlotSettings CurrentPlotSettings() const;
+    // Label1's caption as the plot writes it.
+    std::string SpectrumNameBytes() const;
+    void ShowPreviewWindow();
+    void SaveBitmapExecute();
+    void openbitmapExecute();
+    void FindFoldingChannel1Click();
+    // Asks for a name (proposed: the Serial # text) and saves the image's bitmap there as .bmp;
+    // only the main window's dialog records its folder.
+    void SaveImageBitmap(const PlotImage& image, bool mainWindowDialog);
+    // The save after the dialog: writes the bitmap, if the image has one, and remembers target.
+    void SaveBitmapFile(const QString& target, const PlotImage& image);
+    const QString& LastBitmap() const { return lastBitmap_; }
+
     // Runs one reaction; an error it raises is shown to the user. False when it failed.
     bool Guard(const char* reaction, const std::function<void()>& body);
 
@@ -114,7 +137,7 @@ class TForm1 : public QMainWindow {
     QSplitter* Splitter1 = nullptr;
     QWidget* Panel1 = nullptr;
     QWidget* Panel2 = nullptr;
-    QLabel* Image1 = nullptr;
+    PlotImage* Image1 = nullptr;
 
     // --- "Load options"
     QGroupBox* GroupBox5 = nullptr;
@@ -207,6 +230,19 @@ class TForm1 : public QMainWindow {
     QMenu* Header1 = nullptr;
     QMenu* Help1 = nullptr;
 
+    // --- "Special" and "Help" menus, ASCII export (TForm1Special.cpp)
+    TForm3* Form3 = nullptr;
+    TForm5* Form5 = nullptr;
+    TASCIISave* ASCIISave = nullptr;
+    void Addspektres1Click();
+    void Subtractspectres1Click();
+    void aAboutExecute();
+    void aLaughExecute();
+    void SaveASCIIExecute();
+    // What the export does once both dialogs have answered.
+    void SaveASCIIFile(const QString& target, int xAxis, int channelMode);
+    const LocaleFormats& Locale() const { return locale_; }
+
   protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -242,6 +278,16 @@ class TForm1 : public QMainWindow {
     int32_t channelCount_ = 0;
     SpmMode spmMode_ = SpmMode::PCA2;
     bool shownOnce_ = false;
+
+    // Preview plot
+    void CreatePreviewWindow();
+    void FoldingChannelReaction();
+    void Image1Resize();
+    QString lastBitmap_;
+
+    // "Special"/"Help" windows and the ASCII export's remembered file type.
+    void CreateSpecialWindows();
+    int asciiFilterIndex_ = 1;
 };
 
 } // namespace trv

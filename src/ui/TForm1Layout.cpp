@@ -2,6 +2,7 @@
 #include "ui/Icons.h"
 #include "ui/IntEditField.h"
 #include "ui/MaskEditField.h"
+#include "ui/PlotImage.h"
 #include "ui/TForm1.h"
 
 #include <QAction>
@@ -109,10 +110,6 @@ void TForm1::BuildActions()
 
     // Not offered in this configuration of the window.
     SaveASCII->setVisible(false);
-    // Their windows are not part of this build yet.
-    for (QAction* later :
-         {aAbout, aLaugh, SaveBitmap, openbitmap, SaveASCII, Addspektres1, Subtractspectres1})
-        later->setEnabled(false);
 }
 
 void TForm1::BuildMenusAndToolBar()
@@ -221,7 +218,7 @@ QWidget* TForm1::BuildLeftPanel()
     column->addWidget(GroupBox1);
     column->addWidget(GroupBox2);
 
-    Image1 = new QLabel(Panel1);
+    Image1 = new PlotImage(Panel1);
     Image1->setObjectName("Image1");
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);

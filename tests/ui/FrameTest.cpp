@@ -43,7 +43,8 @@ TEST_F(Frame, MenusHoldTheirEntriesInOrder)
     EXPECT_EQ(VisibleEntries(f.Edit1),
               (QStringList{"&Copy", "Cu&t", "&Delete", "&Paste", "Select &All", "&Undo"}));
     EXPECT_EQ(VisibleEntries(f.Image2), (QStringList{"Save image as bitmap", "Open last bitmap"}));
-    EXPECT_EQ(VisibleEntries(f.Special1), (QStringList{"Add spectres", "Subtract spectres"}));
+    EXPECT_EQ(VisibleEntries(f.Special1),
+              (QStringList{"Add spectres", "Subtract spectres", "Find folding channel"}));
     EXPECT_EQ(VisibleEntries(f.Header1), (QStringList{"Load header"}));
     EXPECT_EQ(VisibleEntries(f.Help1), (QStringList{"Laugh!", "About"}));
 }
@@ -274,7 +275,8 @@ TEST_F(LastFolder, UnwritableStoreComplainsButTheDialogGoesOn)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(Work("not-a-folder")));
     TForm1& f = Start();
     EXPECT_EQ(platform_.messages, QStringList{"First timer huh?"});
-    OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, [](int) { return 1u; })));
+    // Counts that can be plotted, so the only error is the store's.
+    OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, [](int i) { return 1000u + i; })));
     EXPECT_EQ(platform_.errors, QStringList{"Failed to set data for 'InitialDir'"});
     EXPECT_EQ(f.Label1->text(), "ha1234.spm") << "the open goes on";
 }

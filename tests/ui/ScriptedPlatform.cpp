@@ -1,5 +1,7 @@
 #include "ScriptedPlatform.h"
 
+#include "platform/AppError.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -71,6 +73,13 @@ std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString&
     auto answer = inputAnswers_.front();
     inputAnswers_.pop_front();
     return answer;
+}
+
+void ScriptedPlatform::PrintWidget(QWidget* widget)
+{
+    if (onPrint) onPrint(widget);
+    if (!hasPrinter) throw AppError("There is no default printer currently selected");
+    ++printed;
 }
 
 } // namespace trv::test

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,7 +28,8 @@ class ScriptedPlatform : public Platform {
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     void ShellOpen(const QString& path) override { shellOpened << path; }
-    void PrintWidget(QWidget*) override { ++printed; }
+    // Without a printer it fails as the real one does; onPrint sees the widget first.
+    void PrintWidget(QWidget* widget) override;
     void ProcessEvents() override { ++processEventsCalls; }
 
     std::vector<FileDialogRequest> openRequests;
@@ -37,6 +39,8 @@ class ScriptedPlatform : public Platform {
     QStringList shellOpened;
     QStringList inputPrompts;
     int printed = 0;
+    bool hasPrinter = true;
+    std::function<void(QWidget*)> onPrint;
     int processEventsCalls = 0;
 
   private:

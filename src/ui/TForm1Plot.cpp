@@ -1,0 +1,253 @@
+// The main window's side of the preview plot: the "Graphic" group's reactions, the preview
+// window, bitmaps and the folding-channel suggestion.
+#include "ui/TForm1.h"
+
+#include "platform/AppError.h"
+#include "platform/FileIo.h"
+#include "plot/Bmp.h"
+#include "plot/FoldingChannel.h"
+#include "ui/IntEditField.h"
+#include "ui/MaskEditField.h"
+#include "ui/PlotImage.h"
+#include "ui/TForm2.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+
+#include <charconv>
+#include <cstdlib>
+
+namespace trv {
+
+namespace {
+
+std::string PathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+std::uint16_t Position(const UpDown* spin)
+{
+    return static_cast<std::uint16_t>(spin->Position());
+}
+
+// "512.35" whatever the user's decimal separator.
+std::string TwoDecimals(double value)
+{
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace
+
+void TForm1::CreatePreviewWindow()
+{
+    Form2 = new TForm2(*this, platform_, this);
+
+    FindFoldingChannel1 = new QAction("Find folding channel", this);
+    FindFoldingChannel1->setObjectName("FindFoldingChannel1");
+    Special1->addAction(FindFoldingChannel1);
+
+    connect(SaveBitmap, &QAction::triggered, this,
+            [this] { Guard("SaveBitmapExecute", [this] { SaveBitmapExecute(); }); });
+    connect(openbitmap, &QAction::triggered, this,
+            [this] { Guard("openbitmapExecute", [this] { openbitmapExecute(); }); });
+    connect(FindFoldingChannel1, &QAction::triggered, this,
+            [this] { Guard("FindFoldingChannel1Click", [this] { FindFoldingChannel1Click(); }); });
+    connect(Image1, &PlotImage::Resized, this, [this] { Image1Resize(); });
+}
+
+PlotSettings TForm1::CurrentPlotSettings() const
+{
+    PlotSettings s;
+    s.Folded = CheckBox2->isChecked();
+    s.IgnoreFromLeft = Position(UpDown3);
+    s.IgnoreFromRight = Position(UpDown4);
+    s.FoldChannel = Position(UpDown5);
+    s.Scale = Position(UpDown1);
+    s.DrawErrorLines = CheckBox3->isChecked();
+    s.DrawMean = CheckBox4->isChecked();
+    s.MeanWidth = Position(UpDown6);
+    return s;
+}
+
+std::string TForm1::SpectrumNameBytes() const
+{
+    // The plot writes 8-bit text.
+    return SpectrumName().toLatin1().toStdString();
+}
+
+// ---------------------------------------------------------------- drawing
+
+void TForm1::GuessScale()
+{
+    UpDown1->SetPosition(trv::GuessScale(counts_, CurrentPlotSettings()));
+}
+
+void TForm1::RedrawPreview()
+{
+    if (counts_.empty()) return;
+    PreparePlot(Form2->State(), counts_, CurrentPlotSettings());
+    Image1->DrawPlot(Form2->State(), CurrentPlotSettings(), SpectrumNameBytes());
+}
+
+void TForm1::ClearPreview()
+{
+    Image1->FillBlack();
+}
+
+void TForm1::Image1Resize()
+{
+    // The same picture in the new frame, without preparing the data again. An error was
+    // reported when the drawing was asked for; a resize does not repeat it.
+    switch (Image1->Showing()) {
+    case PlotImage::Shows::Nothing:
+        break;
+    case PlotImage::Shows::Black:
+        ClearPreview();
+        break;
+    case PlotImage::Shows::Plot:
+        Guard("Image1Resize", [this] {
+            try {
+                Image1->DrawPlot(Form2->State(), CurrentPlotSettings(), SpectrumNameBytes());
+            }
+            catch (const AppError&) {
+            }
+        });
+        break;
+    }
+}
+
+void TForm1::ShowPreviewWindow()
+{
+    PreparePlot(Form2->State(), counts_, CurrentPlotSettings());
+    Form2->DrawOnImage();
+    Form2->ShowModal();
+}
+
+// ---------------------------------------------------------------- "Graphic" reactions
+
+void TForm1::Button1Click()
+{
+    GuessScale();
+    RedrawPreview();
+}
+
+void TForm1::Button4Click()
+{
+    ShowPreviewWindow();
+}
+
+void TForm1::Edit2Change()
+{
+    if (CheckBox5->isChecked()) RedrawPreview();
+}
+
+void TForm1::FoldingChannelReaction()
+{
+    // Each channel of distance from the middle widens both ignored margins by two.
+    const int distance = std::abs(channelCount_ / 2 - UpDown5->Position());
+    UpDown3->SetPosition(2 * distance + 5);
+    UpDown4->SetPosition(2 * distance + 5);
+    if (CheckBox5->isChecked()) RedrawPreview();
+}
+
+void TForm1::Edit6Change()
+{
+    FoldingChannelReaction();
+}
+
+void TForm1::UpDown5Changing()
+{
+    // Runs before the change: the reaction sees the position from before.
+    FoldingChannelReaction();
+}
+
+void TForm1::CheckBox2Click()
+{
+    GuessScale();
+    RedrawPreview();
+}
+
+void TForm1::CheckBox3Click()
+{
+    RedrawPreview();
+}
+
+void TForm1::CheckBox4Click()
+{
+    RedrawPreview();
+}
+
+void TForm1::CheckBox5Click()
+{
+    if (CheckBox5->isChecked())
+        RedrawPreview();
+    else
+        ClearPreview();
+}
+
+void TForm1::FindFoldingChannel1Click()
+{
+    const std::optional<FoldingEstimate> estimate =
+        FindFoldingChannel(counts_, CurrentPlotSettings());
+    if (!estimate) {
+        platform_.MessageBox("No folding channel can be suggested for this spectrum");
+        return;
+    }
+    UpDown5->SetPosition(estimate->Channel);
+    platform_.MessageBox(
+        QString::fromStdString("Suggested folding channel: " + TwoDecimals(estimate->Fractional)));
+}
+
+// ---------------------------------------------------------------- bitmaps
+
+void TForm1::SaveBitmapExecute()
+{
+    SaveImageBitmap(*Image1, true);
+}
+
+void TForm1::SaveImageBitmap(const PlotImage& image, bool mainWindowDialog)
+{
+    FileDialogRequest request;
+    request.title = "Save As";
+    request.filter = "Bitmaps (*.bmp)|*.bmp";
+    request.proposedName = QString::fromLatin1(MaskEdit1->Value());
+    // Only the main window's dialog records the folder it closed in.
+    const auto chosen =
+        mainWindowDialog ? RunSaveDialog(request) : platform_.SaveFileDialog(request);
+    if (!chosen) return;
+    SaveBitmapFile(PathText(ChangeFileExt(PathBytes(chosen->path), ".bmp")), image);
+}
+
+void TForm1::SaveBitmapFile(const QString& target, const PlotImage& image)
+{
+    // An image that was never drawn on has no bitmap, and nothing is written.
+    if (image.HasBitmap()) {
+        const std::string path = PathBytes(target);
+        try {
+            WriteFileAtomic(path, EncodeBmp(image.Bitmap()));
+        }
+        catch (const AppError&) {
+            throw AppError("Cannot create file " + path);
+        }
+    }
+    lastBitmap_ = target;
+}
+
+void TForm1::openbitmapExecute()
+{
+    if (!lastBitmap_.isEmpty()) platform_.ShellOpen(lastBitmap_);
+}
+
+} // namespace trv

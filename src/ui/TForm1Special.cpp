@@ -1,0 +1,112 @@
+// The main window's "Special" and "Help" menus and the ASCII export.
+#include "export/AsciiExport.h"
+#include "platform/FileIo.h"
+#include "ui/MaskEditField.h"
+#include "ui/TASCIISave.h"
+#include "ui/TForm1.h"
+#include "ui/TForm5.h"
+#include "ui/help/TForm3.h"
+#include "ui/help/TForm4.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPushButton>
+
+namespace trv {
+
+namespace {
+
+constexpr const char* kNoSpectrumText = "There is no spectrum to export. Open an SPM file first.";
+
+std::string PathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(std::string_view bytes)
+{
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+} // namespace
+
+void TForm1::CreateSpecialWindows()
+{
+    Form3 = new TForm3(this);
+    Form5 = new TForm5(*this, platform_, locale_, this);
+    ASCIISave = new TASCIISave(this);
+
+    connect(Addspektres1, &QAction::triggered, this, [this] { Addspektres1Click(); });
+    connect(Subtractspectres1, &QAction::triggered, this, [this] { Subtractspectres1Click(); });
+    connect(aAbout, &QAction::triggered, this, [this] { aAboutExecute(); });
+    connect(aLaugh, &QAction::triggered, this, [this] { aLaughExecute(); });
+    connect(SaveASCII, &QAction::triggered, this, [this] { SaveASCIIExecute(); });
+}
+
+void TForm1::Addspektres1Click()
+{
+    Form5->Button5->setEnabled(true);
+    Form5->Button4->setEnabled(false);
+    Form5->exec();
+}
+
+void TForm1::Subtractspectres1Click()
+{
+    Form5->Button4->setEnabled(true);
+    Form5->Button5->setEnabled(false);
+    Form5->exec();
+}
+
+void TForm1::aAboutExecute()
+{
+    Form3->exec();
+}
+
+void TForm1::aLaughExecute()
+{
+    // A fresh window each time, so it always opens with "X-Ray" on.
+    TForm4 laugh(nullptr);
+    laugh.exec();
+}
+
+void TForm1::SaveASCIIExecute()
+{
+    Guard("SaveASCIIExecute", [this] {
+        if (counts_.empty()) {
+            platform_.MessageBox(kNoSpectrumText);
+            return;
+        }
+        FileDialogRequest request;
+        request.title = "Save As";
+        request.filter = "Tekst files (*.txt)|*.txt|All Files (*.*)|*.*";
+        request.proposedName = PathText(ChangeFileExt(PathBytes(SpectrumName()), ".txt"));
+        request.overwritePrompt = false;
+        request.hideReadOnly = true;
+        request.resizable = true;
+        request.filterIndex = asciiFilterIndex_;
+        const auto chosen = RunSaveDialog(request);
+        if (!chosen) return;
+        asciiFilterIndex_ = chosen->filterIndex;
+        QString target = chosen->path;
+        if (chosen->filterIndex == 1) target = PathText(ChangeFileExt(PathBytes(target), ".txt"));
+
+        // The options start over on every export.
+        ASCIISave->RadioGroup2->setEnabled(counts_.size() != 512);
+        ASCIISave->RadioGroup1->SetItemIndex(1);
+        ASCIISave->RadioGroup2->SetItemIndex(1);
+        if (ASCIISave->exec() != TASCIISave::kResultOk) return;
+        SaveASCIIFile(target, ASCIISave->RadioGroup1->ItemIndex(),
+                      ASCIISave->RadioGroup2->ItemIndex());
+    });
+}
+
+void TForm1::SaveASCIIFile(const QString& target, int xAxis, int channelMode)
+{
+    // The whole table is built first, so a header field that is not a number leaves no file.
+    const std::string table =
+        BuildASCIITable(counts_, channelCount_, channelMode, xAxis, MaskEdit5->Value(),
+                        MaskEdit6->Value(), locale_.decimalSeparator);
+    WriteFileAtomic(PathBytes(target), table);
+}
+
+} // namespace trv

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/LocaleFormats.h"
+#include "platform/Platform.h"
+#include "spectrum/Combine.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace trv {
+
+class TForm1;
+
+// One of the two files of the add/subtract window: what was picked and what it holds.
+struct SpmSlot {
+    QLineEdit* path = nullptr;   // full path of the file last picked
+    QTreeWidget* list = nullptr; // the file's facts, name and value
+    std::vector<uint32_t> counts;
+    int32_t channelCount = 0;
+    int32_t size = 0;
+};
+
+// The add/subtract window: two SPM files side by side, and their channel-wise sum or
+// difference replaces the main window's spectrum. Created once; the slots keep their files
+// between showings.
+class TForm5 : public QDialog {
+    Q_OBJECT
+  public:
+    TForm5(TForm1& main, Platform& platform, LocaleFormats locale, QWidget* parent = nullptr);
+
+    static constexpr int kResultOk = 1;
+    static constexpr int kResultCancel = 2;
+
+    QGroupBox* GroupBox1;
+    QLineEdit* Edit1;
+    QPushButton* Button1; // Browse, slot 1
+    QTreeWidget* ListView1;
+    QGroupBox* GroupBox2;
+    QLineEdit* Edit2;
+    QPushButton* Button2; // Browse, slot 2
+    QTreeWidget* ListView2;
+    QFrame* Panel1;
+    QPushButton* Button5; // &Add
+    QPushButton* Button4; // &Subtract
+    QPushButton* Button3; // &Close
+
+    const SpmSlot& Slot(int index) const { return slots_[index]; }
+    // The rows of a slot's list as shown: (first column, second column).
+    std::vector<std::pair<QString, QString>> SlotRows(int index) const;
+
+    // --- reactions
+    void Button1Click() { Browse(0); }
+    void Button2Click() { Browse(1); }
+    // Reads a file into a slot: what Browse does once the dialog has given a path.
+    void LoadSlot(int index, const QString& path);
+    // The click reaction of both "&Add" and "&Subtract"; the button clicked tells which.
+    void Button4Click(const QPushButton* clicked);
+    void CombineSpectra(CombineOp op);
+
+  public Q_SLOTS:
+    // Escape and the frame's close button end the window like "&Close".
+    void reject() override { done(kResultCancel); }
+
+  protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    void BuildSlot(SpmSlot& slot, QGroupBox*& group, QLineEdit*& edit, QPushButton*& browse,
+                   QTreeWidget*& list, const char* suffix, const QString& title);
+    void Browse(int index);
+    void PlaceControls();
+
+    TForm1& main_;
+    Platform& platform_;
+    LocaleFormats locale_;
+    SpmSlot slots_[2];
+    int groupHeight_ = 185;
+};
+
+} // namespace trv

@@ -1,0 +1,205 @@
+// The preview window: shown by "View", redrawn when resized, printed, and its context menu.
+#include "PlotUiSupport.h"
+#include "UiTestSupport.h"
+
+#include "plot/Bmp.h"
+#include "ui/IntEditField.h"
+#include "ui/TForm2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+namespace trv::test {
+namespace {
+
+uint32_t Doublet(int i)
+{
+    const auto dip = [](double x) { return 3000.0 * std::exp(-x * x / 50.0); };
+    return static_cast<uint32_t>(100000.0 - dip(i - 300.0) - dip(723.0 - i));
+}
+
+class PreviewWindow : public UiTest {
+  protected:
+    TForm1& StartWithSpectrum()
+    {
+        TForm1& f = Start();
+        f.resize(1000, 800);
+        f.show();
+        QApplication::processEvents();
+        OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, Doublet)));
+        return f;
+    }
+
+    // Clicks "View" and runs `inside` while the window is shown; the window is closed after.
+    void WhileViewing(const std::function<void(TForm2&)>& inside)
+    {
+        TForm2& w = *Form().Form2;
+        bool ran = false;
+        QTimer::singleShot(0, &w, [&] {
+            ran = true;
+            inside(w);
+            if (w.isVisible()) w.Button1->click();
+        });
+        Form().Button4->click();
+        EXPECT_TRUE(ran) << "the window was not shown";
+        EXPECT_FALSE(w.isVisible());
+    }
+
+    QImage PreviewShown() { return Shown(Form().Form2->Image1); }
+};
+
+TEST_F(PreviewWindow, ViewShowsTheSamePlotMaximisedAndModal)
+{
+    TForm1& f = StartWithSpectrum();
+    f.Edit4->setText("30"); // read at the drawing, though the main image was not redrawn
+    WhileViewing([&](TForm2& w) {
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.isModal());
+        EXPECT_EQ(QApplication::activeModalWidget(), &w);
+        EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(w.size(), w.screen()->availableGeometry().size()) << "full screen";
+        EXPECT_TRUE(w.windowTitle().isEmpty());
+        EXPECT_EQ(w.Panel1->height(), 41);
+        EXPECT_EQ(w.Button1->text(), "Close");
+        EXPECT_EQ(w.Button2->text(), "Print");
+        EXPECT_EQ(PreviewShown().size(), w.Image1->size());
+        EXPECT_GT(w.Image1->width(), 536) << "larger than its design size";
+        EXPECT_TRUE(
+            SameImage(PreviewShown(), ReferencePlot(f, w.Image1->width(), w.Image1->height())));
+    });
+    EXPECT_EQ(f.Form2->result(), TForm2::kModalCancel);
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
+}
+
+TEST_F(PreviewWindow, EscapeAndEnterClose)
+{
+    StartWithSpectrum();
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        bool closed = false;
+        WhileViewing([&](TForm2& w) {
+            QTest::keyClick(&w, key);
+            closed = !w.isVisible();
+        });
+        EXPECT_TRUE(closed) << key;
+        EXPECT_EQ(Form().Form2->result(), TForm2::kModalCancel);
+    }
+}
+
+TEST_F(PreviewWindow, ResizeRedrawsTheLastPreparedDataInTheNewFrame)
+{
+    TForm1& f = StartWithSpectrum();
+    TForm2& w = *f.Form2;
+    WhileViewing([](TForm2&) {});
+    const PlotSettings prepared = f.CurrentPlotSettings();
+    // Changes that only a new PreparePlot would pick up; the scale is read at every drawing.
+    f.CheckBox5->setChecked(false); // so that the main window does not prepare either
+    f.CheckBox2->setChecked(false);
+    f.CheckBox3->setChecked(false);
+    f.Edit2->setText(QString::number(f.UpDown1->Position() + 20));
+
+    w.show();
+    w.setWindowState(Qt::WindowNoState);
+    w.resize(700, 500);
+    QApplication::processEvents();
+    ASSERT_EQ(w.Image1->size(), QSize(700, 500 - 41));
+
+    PlotState state;
+    InitPlotState(state);
+    PreparePlot(state, f.Counts(), prepared);
+    PlotSurface surface;
+    DrawPlot(state, f.CurrentPlotSettings(), f.SpectrumNameBytes(), surface, 700, 459);
+    EXPECT_TRUE(SameImage(PreviewShown(), surface.Image().convertToFormat(QImage::Format_RGB32)));
+    EXPECT_EQ(w.State().PlotData.size(), 512u) << "still folded";
+    EXPECT_GT(CountColour(PreviewShown(), kPlotRed), 0) << "still with error lines";
+    w.hide();
+}
+
+TEST_F(PreviewWindow, PrintHidesTheButtonsWhilePrinting)
+{
+    StartWithSpectrum();
+    int eventsBefore = 0;
+    bool panelHidden = false;
+    QWidget* printed = nullptr;
+    platform_.onPrint = [&](QWidget* widget) {
+        printed = widget;
+        panelHidden = Form().Form2->Panel1->isHidden();
+        eventsBefore = platform_.processEventsCalls;
+    };
+    int callsAtStart = 0;
+    WhileViewing([&](TForm2& w) {
+        callsAtStart = platform_.processEventsCalls;
+        w.Button2->click();
+        EXPECT_FALSE(w.Panel1->isHidden());
+    });
+    EXPECT_EQ(platform_.printed, 1);
+    EXPECT_EQ(printed, Form().Form2);
+    EXPECT_TRUE(panelHidden);
+    EXPECT_EQ(eventsBefore, callsAtStart + 1) << "pending events run before printing";
+    EXPECT_TRUE(platform_.errors.isEmpty());
+}
+
+TEST_F(PreviewWindow, PrintWithoutPrinterReportsAndBringsTheButtonsBack)
+{
+    StartWithSpectrum();
+    platform_.hasPrinter = false;
+    bool panelHidden = false;
+    platform_.onPrint = [&](QWidget*) { panelHidden = Form().Form2->Panel1->isHidden(); };
+    WhileViewing([&](TForm2& w) {
+        w.Button2->click();
+        EXPECT_EQ(platform_.errors, QStringList{"There is no default printer currently selected"});
+        EXPECT_FALSE(w.Panel1->isHidden()) << "the buttons come back";
+        EXPECT_TRUE(w.Button1->isVisible());
+    });
+    EXPECT_TRUE(panelHidden);
+    EXPECT_EQ(platform_.printed, 0);
+}
+
+TEST_F(PreviewWindow, ContextMenuSavesThisImageAndOpensTheLastBitmap)
+{
+    TForm1& f = StartWithSpectrum();
+    TForm2& w = *f.Form2;
+    ASSERT_EQ(w.PopupMenu1->actions().size(), 2);
+    EXPECT_EQ(w.PopupMenu1->actions()[0]->text(), "Save image as bitmap");
+    EXPECT_EQ(w.PopupMenu1->actions()[1]->text(), "Open last bitmap");
+    EXPECT_EQ(w.Image1->contextMenuPolicy(), Qt::CustomContextMenu);
+
+    const std::string settingsBefore = ReadBytes(SettingsFile());
+    QDir(Work()).mkdir("pictures");
+    WhileViewing([&](TForm2&) {
+        platform_.QueueSave(Work("pictures/full.txt"));
+        w.Saveimageasbitmap1->trigger();
+        w.Openlastbitmap1->trigger();
+    });
+    ASSERT_EQ(platform_.saveRequests.size(), 1u);
+    EXPECT_EQ(platform_.saveRequests[0].proposedName, "HA1001  ");
+    EXPECT_EQ(platform_.saveRequests[0].filter, "Bitmaps (*.bmp)|*.bmp");
+    const QString saved = Work("pictures/full.bmp");
+    EXPECT_EQ(ReadBytes(saved), EncodeBmp(w.Image1->Bitmap())) << "the preview's own picture";
+    EXPECT_NE(w.Image1->Bitmap().size(), f.Image1->Bitmap().size());
+    EXPECT_EQ(f.LastBitmap(), saved);
+    EXPECT_EQ(platform_.shellOpened, QStringList{saved});
+    EXPECT_EQ(ReadBytes(SettingsFile()), settingsBefore) << "this dialog records no folder";
+
+    f.openbitmap->trigger(); // the main window opens the same last bitmap
+    EXPECT_EQ(platform_.shellOpened, (QStringList{saved, saved}));
+}
+
+TEST_F(PreviewWindow, ViewWithoutSpectrumShowsBlack)
+{
+    Start();
+    WhileViewing([&](TForm2&) { EXPECT_TRUE(AllBlack(PreviewShown())); });
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
+}
+
+} // namespace
+} // namespace trv::test

@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Writes the golden ASCII tables of the export tests in test_ui.
+
+Written without the program's code: the spectra are the ones the tests put into SPM files
+(same formulas), the reduction and the number format are done here from their rules. Run once
+from this folder; the outputs are checked in.
+"""
+from decimal import Decimal, ROUND_HALF_EVEN, Context
+
+M = 2**32
+
+
+def general(v, sep='.'):
+    """At most 15 significant digits, fixed for 1e-4 <= |v| < 1e15, else scientific."""
+    if v == 0:
+        return '0'
+    d = Context(prec=15, rounding=ROUND_HALF_EVEN).plus(Decimal(v))
+    sign, digits, exp = d.as_tuple()
+    e = exp + len(digits) - 1  # exponent of the first digit
+    digits = ''.join(map(str, digits)).rstrip('0') or '0'
+    neg = '-' if sign else ''
+    if -4 <= e < 15:
+        if e < 0:
+            return neg + '0' + sep + '0' * (-e - 1) + digits
+        ip, fp = digits[:e + 1], digits[e + 1:]
+        ip = ip + '0' * (e + 1 - len(ip))
+        return neg + ip + (sep + fp if fp else '')
+    mant = digits[0] + (sep + digits[1:] if len(digits) > 1 else '')
+    return neg + mant + 'E' + str(e)
+
+
+def spectrum(n):
+    # Same as the tests' SpectrumCount: large counts now and then, so pair sums wrap.
+    return [(4294967000 + i % 250) if i % 61 == 3 else (i * 7919 + 13) % 100003
+            for i in range(n)]
+
+
+def reduce(counts, mode):
+    if len(counts) == 512 or mode == 0:
+        return list(counts)
+    pairs = [(counts[2 * i] + counts[2 * i + 1]) % M for i in range(len(counts) // 2)]
+    return pairs if mode == 1 else [p // 2 for p in pairs]
+
+
+def table(values, velocity):
+    lines = []
+    for i, val in enumerate(values):
+        # The header fields as the main window starts: "128.00" and "0.09135".
+        x = general((i - float('128.00')) * float('0.09135')) if velocity else str(i)
+        lines.append(x + '\t' + str(val) + '\r\n')
+    return ''.join(lines).encode('ascii')
+
+
+def write(name, channels, mode, velocity):
+    with open(name, 'wb') as f:
+        f.write(table(reduce(spectrum(channels), mode), velocity))
+
+
+write('ascii-1024-add-velocity.txt', 1024, 1, True)
+write('ascii-1024-mean-velocity.txt', 1024, 2, True)
+write('ascii-1024-all-channel.txt', 1024, 0, False)
+write('ascii-512-channel.txt', 512, 1, False)
+
+assert general(-11.6928) == '-11.6928' and general(0.00005) == '5E-5'
+assert general((511 - 128.0) * 0.09135) == '34.98705'
