@@ -245,16 +245,16 @@ constexpr std::array kOptions = {
 
 const OptionSpec* FindLong(std::string_view name)
 {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.name == name) return &spec;
+    for (const OptionSpec& option : kOptions) {
+        if (option.name == name) return &option;
     }
     return nullptr;
 }
 
 const OptionSpec* FindShort(char c)
 {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == c) return &spec;
+    for (const OptionSpec& option : kOptions) {
+        if (option.shortName != 0 && option.shortName == c) return &option;
     }
     return nullptr;
 }
@@ -274,7 +274,7 @@ Options ParseArgs(const std::vector<std::string>& args)
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         std::string shown; // the option as the user spelled it, for messages
         std::optional<std::string_view> inlineValue;
         if (arg[1] == '-') {
@@ -283,17 +283,17 @@ Options ParseArgs(const std::vector<std::string>& args)
                 inlineValue = name.substr(eq + 1);
                 name = name.substr(0, eq);
             }
-            spec = FindLong(name);
+            option = FindLong(name);
             shown = "--" + std::string(name);
         }
         else if (arg.size() == 2) {
-            spec = FindShort(arg[1]);
+            option = FindShort(arg[1]);
             shown = arg;
         }
-        if (spec == nullptr) throw UsageError{"unknown option '" + arg + "'"};
+        if (option == nullptr) throw UsageError{"unknown option '" + arg + "'"};
 
         std::string_view value;
-        if (spec->argName.empty()) {
+        if (option->argName.empty()) {
             if (inlineValue) throw UsageError{"option '" + shown + "' takes no value"};
         }
         else if (inlineValue) {
@@ -303,10 +303,10 @@ Options ParseArgs(const std::vector<std::string>& args)
             value = args[++i];
         }
         else {
-            throw UsageError{"option '" + shown + "' needs a value (" + std::string(spec->argName) +
+            throw UsageError{"option '" + shown + "' needs a value (" + std::string(option->argName) +
                              ")"};
         }
-        spec->apply(options, value);
+        option->apply(options, value);
         if (options.help || options.version) return options;
     }
     if (options.files.empty()) throw UsageError{"no input files"};
@@ -537,17 +537,17 @@ std::string ConvertUsage()
             "Converts SPM spectrum files into EXP files, one after the other, as a fresh main\n"
             "window would open and save each of them.\n"
             "\nOptions:\n";
-    for (const OptionSpec& spec : kOptions) {
-        std::string line = spec.shortName != 0 ? std::string{' ', ' ', '-', spec.shortName, ','}
+    for (const OptionSpec& option : kOptions) {
+        std::string line = option.shortName != 0 ? std::string{' ', ' ', '-', option.shortName, ','}
                                                : std::string(5, ' ');
         line += " --";
-        line += spec.name;
-        if (!spec.argName.empty()) {
+        line += option.name;
+        if (!option.argName.empty()) {
             line += ' ';
-            line += spec.argName;
+            line += option.argName;
         }
         // The help text starts in its column and wraps at word breaks.
-        std::string_view help = spec.help;
+        std::string_view help = option.help;
         while (!help.empty()) {
             if (line.size() + 1 >= kHelpColumn) {
                 text += line + '\n';
@@ -598,7 +598,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::optional<CalibrationValues> calibration;
     if (options.calibrationPath && !options.info) {
         try {
-            calibration = ParseCalibration(ReadWholeFile(*options.calibrationPath));
+            calibration = ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
         }
         catch (const AppError& e) {
             err << *options.calibrationPath << ": " << e.what() << '\n';

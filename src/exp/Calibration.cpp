@@ -8,7 +8,6 @@ namespace trv {
 namespace {
 
 // Calibration files are a few hundred bytes; anything this large is not one.
-constexpr std::size_t kMaxCalibrationFileSize = 16u * 1024u * 1024u;
 
 std::string ValueOf(const std::string& line)
 {

@@ -2,10 +2,14 @@
 
 #include "exp/ExpHeader.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace trv {
+
+// Calibration files are a few hundred bytes; anything far larger is not read.
+inline constexpr std::size_t kMaxCalibrationFileSize = 16u * 1024u * 1024u;
 
 // The four values of lines 6 to 9 of a calibration file, each the text after the line's
 // first '=' (the whole line when it has none; empty past the end of the file).

@@ -207,7 +207,13 @@ std::string SettingsStore::ReadString(std::string_view name) const
 void SettingsStore::WriteString(std::string_view name, std::string_view value)
 {
     if (!currentKey_ || readOnly_) throw AppError(SettingsSetFailedText(name));
-    std::vector<Key> keys = Load().value_or(std::vector<Key>{});
+    auto loaded = Load();
+    // A store that is there but cannot be read is not replaced: what else it holds would be lost.
+    std::error_code ec;
+    if (!loaded && std::filesystem::symlink_status(path_, ec).type() !=
+                       std::filesystem::file_type::not_found)
+        throw AppError(SettingsSetFailedText(name));
+    std::vector<Key> keys = std::move(loaded).value_or(std::vector<Key>{});
     Key* key = FindKey(keys, *currentKey_);
     if (!key) {
         keys.push_back(Key{*currentKey_, {}});

@@ -1,10 +1,8 @@
 # The Help menu's windows and the Laugh picture's decoder; own main() for the QApplication.
-# The tests encode small JPEGs of their own, so they use libjpeg directly too.
-find_package(JPEG REQUIRED)
 file(GLOB TRV_HELP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/help/*.cpp)
 if(TRV_HELP_TEST_SOURCES AND TARGET trv_help)
   add_executable(test_help ${TRV_HELP_TEST_SOURCES})
-  target_link_libraries(test_help PRIVATE trv_help JPEG::JPEG GTest::gtest)
+  target_link_libraries(test_help PRIVATE trv_help GTest::gtest)
   target_compile_definitions(test_help PRIVATE
     TRV_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/help/data"
     TRV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -1,158 +1,92 @@
-#include "platform/AppError.h"
-#include "platform/FileIo.h"
+#include "FaultFolders.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <sys/stat.h>
-#include <unistd.h>
 
-namespace fs = std::filesystem;
-using trv::AppError;
-
+namespace trv {
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "trv-fileio-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
+using faults::ErrorOf;
+using faults::FaultyFolder;
+using faults::ReadAll;
+using faults::WriteAll;
+namespace fs = std::filesystem;
 
-private:
-    fs::path path_;
-};
-
-std::string Slurp(const std::string& path)
+TEST(IoErrorText, RuntimeCodesAndOperatingSystemErrors)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    // clang-format off
+    const std::pair<int, const char*> codes[] = {
+        {2, "File not found"}, {3, "Invalid filename"}, {4, "Too many open files"},
+        {5, "File access denied"}, {100, "Read beyond end of file"}, {101, "Disk full"},
+        {106, "Invalid numeric input"}, {32, "I/O error 32"}};
+    const std::pair<int, const char*> errnos[] = {
+        {ENOENT, "File not found"}, {ENAMETOOLONG, "Invalid filename"}, {EMFILE, "Too many open files"},
+        {EROFS, "File access denied"}, {ENOSPC, "Disk full"}, {EIO, "I/O error 29"},
+        // An unmapped error must not masquerade as one of the runtime's named codes.
+        {ENOLINK, nullptr}};
+    // clang-format on
+    for (const auto& [code, text] : codes)
+        EXPECT_EQ(IoErrorText(code), text);
+    for (const auto& [err, text] : errnos)
+        EXPECT_EQ(ErrnoError(err).what(),
+                  text ? std::string(text) : "I/O error " + std::to_string(1000 + err));
+    EXPECT_EQ(NotAFloatText("1,5"), "'1,5' is not a valid floating point value");
+    EXPECT_EQ(SettingsSetFailedText("InitialDir"), "Failed to set data for 'InitialDir'");
+    EXPECT_EQ(SettingsInvalidTypeText("InitialDir"), "Invalid data type for 'InitialDir'");
 }
 
-std::string MessageOf(const std::function<void()>& f)
+TEST(ReadWholeFile, ReadsEveryByteUpToTheLimitAndReportsFailures)
 {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-}  // namespace
-
-TEST(IoErrorText, KnownCodesAndTheFallback)
-{
-    EXPECT_EQ(trv::IoErrorText(2), "File not found");
-    EXPECT_EQ(trv::IoErrorText(3), "Invalid filename");
-    EXPECT_EQ(trv::IoErrorText(4), "Too many open files");
-    EXPECT_EQ(trv::IoErrorText(5), "File access denied");
-    EXPECT_EQ(trv::IoErrorText(100), "Read beyond end of file");
-    EXPECT_EQ(trv::IoErrorText(101), "Disk full");
-    EXPECT_EQ(trv::IoErrorText(106), "Invalid numeric input");
-    EXPECT_EQ(trv::IoErrorText(32), "I/O error 32");
-}
-
-TEST(IoErrorText, OperatingSystemErrorsMapToTheRuntimeCodes)
-{
-    EXPECT_EQ(trv::IoCodeFromErrno(ENOENT), 2);
-    EXPECT_EQ(trv::IoCodeFromErrno(EACCES), 5);
-    EXPECT_EQ(trv::IoCodeFromErrno(EROFS), 5);
-    EXPECT_EQ(trv::IoCodeFromErrno(ENOSPC), 101);
-    EXPECT_EQ(trv::IoCodeFromErrno(EMFILE), 4);
-    EXPECT_EQ(trv::IoCodeFromErrno(ENAMETOOLONG), 3);
-    EXPECT_EQ(std::string(trv::ErrnoError(EIO).what()), "I/O error 29");
-    // An unmapped system error must not masquerade as one of the runtime's named codes.
-    EXPECT_EQ(std::string(trv::ErrnoError(ENOLINK).what()), "I/O error " + std::to_string(1000 + ENOLINK));
-}
-
-TEST(IoErrorText, FormattedTexts)
-{
-    EXPECT_EQ(trv::NotAFloatText("1,5"), "'1,5' is not a valid floating point value");
-    EXPECT_EQ(trv::SettingsSetFailedText("InitialDir"), "Failed to set data for 'InitialDir'");
-    EXPECT_EQ(trv::SettingsInvalidTypeText("InitialDir"), "Invalid data type for 'InitialDir'");
-}
-
-TEST(ReadWholeFile, ReadsEveryByteAndReportsMissingFiles)
-{
-    TempDir dir;
+    FaultyFolder dir;
     std::string bytes(70000, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-    std::ofstream(dir / "a.bin", std::ios::binary) << bytes;
-    EXPECT_EQ(trv::ReadWholeFile(dir / "a.bin"), bytes);
-    EXPECT_EQ(MessageOf([&] { trv::ReadWholeFile(dir / "missing.spm"); }), "File not found");
-    EXPECT_EQ(MessageOf([&] { trv::ReadWholeFile(""); }), "File not found");
-    EXPECT_EQ(MessageOf([&] { trv::ReadWholeFile(dir.path().string()); }), "File access denied");
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7);
+    WriteAll(dir.File("a.bin"), bytes);
+    EXPECT_EQ(ReadWholeFile(dir.File("a.bin")), bytes);
+    EXPECT_EQ(ReadWholeFile(dir.File("a.bin"), 70000).size(), 70000u);
+    EXPECT_EQ(
+        ErrorOf([&] { ReadWholeFile(dir.File("a.bin"), 69999); }),
+        "Cannot open a.bin: the file is 70000 bytes long; files over 69999 bytes are not read");
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(dir.File("missing.spm")); }), "File not found");
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(""); }), "File not found");
+    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(dir.Path().string()); }), "File access denied");
 }
 
-TEST(ReadWholeFile, RefusesFilesLargerThanTheLimitWithoutReadingThem)
+TEST(WriteFileAtomic, ReplacesKeepingPermissionsAndReportsBadTargets)
 {
-    TempDir dir;
-    std::ofstream(dir / "big.spm", std::ios::binary) << std::string(101, 'x');
-    const std::string msg = MessageOf([&] { trv::ReadWholeFile(dir / "big.spm", 100); });
-    EXPECT_NE(msg.find("big.spm"), std::string::npos) << msg;
-    EXPECT_NE(msg.find("101 bytes"), std::string::npos) << msg;
-    EXPECT_EQ(trv::ReadWholeFile(dir / "big.spm", 101).size(), 101u);
-}
-
-TEST(WriteFileAtomic, CreatesAndReplacesLeavingNoTemporaryFiles)
-{
-    TempDir dir;
-    trv::WriteFileAtomic(dir / "out.exp", "first\r\n");
-    EXPECT_EQ(Slurp(dir / "out.exp"), "first\r\n");
-    ::chmod((dir / "out.exp").c_str(), 0640);
-    trv::WriteFileAtomic(dir / "out.exp", "second\r\n");
-    EXPECT_EQ(Slurp(dir / "out.exp"), "second\r\n");
-    struct stat st{};
-    ASSERT_EQ(::stat((dir / "out.exp").c_str(), &st), 0);
+    FaultyFolder dir;
+    const std::string out = dir.File("out.exp");
+    WriteFileAtomic(out, "first\r\n");
+    ::chmod(out.c_str(), 0640);
+    WriteFileAtomic(out, "second\r\n");
+    EXPECT_EQ(ReadAll(out), "second\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(out.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "a replaced file keeps its permissions";
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
-    EXPECT_EQ(entries, 1);
-}
 
-TEST(WriteFileAtomic, FailuresKeepTheOldFileAndShowTheRuntimeText)
-{
-    TempDir dir;
-    EXPECT_EQ(MessageOf([&] { trv::WriteFileAtomic(dir / "no/such/folder/x.exp", "x"); }),
-              "File not found");
-    fs::create_directory(dir / "sub");
-    EXPECT_EQ(MessageOf([&] { trv::WriteFileAtomic(dir / "sub", "x"); }), "Invalid filename");
-    EXPECT_TRUE(fs::is_directory(dir / "sub"));
-
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores file permissions";
-    trv::WriteFileAtomic(dir / "keep.exp", "old");
-    ::chmod((dir / "keep.exp").c_str(), 0444);
-    EXPECT_EQ(MessageOf([&] { trv::WriteFileAtomic(dir / "keep.exp", "new"); }),
-              "File access denied");
-    EXPECT_EQ(Slurp(dir / "keep.exp"), "old");
-    ::chmod(dir.path().c_str(), 0555);
-    EXPECT_EQ(MessageOf([&] { trv::WriteFileAtomic(dir / "other.exp", "new"); }),
-              "File access denied");
-    EXPECT_FALSE(fs::exists(dir / "other.exp"));
+    fs::create_directory(dir.File("sub"));
+    EXPECT_EQ(ErrorOf([&] { WriteFileAtomic(dir.File("no/such/x.exp"), "x"); }), "File not found");
+    EXPECT_EQ(ErrorOf([&] { WriteFileAtomic(dir.File("sub"), "x"); }), "Invalid filename");
+    EXPECT_TRUE(fs::is_directory(dir.File("sub")));
+    EXPECT_EQ(faults::Snapshot(dir.Path()).size(), 2u) << "no temporary file is left behind";
 }
 
 TEST(FileNames, LastComponentAndExtensionChange)
 {
-    EXPECT_EQ(trv::FileNameOf("/data/run1/ha1234.spm"), "ha1234.spm");
-    EXPECT_EQ(trv::FileNameOf("C:\\x\\y.spm"), "y.spm");
-    EXPECT_EQ(trv::FileNameOf("c:y.spm"), "y.spm");
-    EXPECT_EQ(trv::FileNameOf("plain"), "plain");
-    EXPECT_EQ(trv::ChangeFileExt("sample.spm", ".txt"), "sample.txt");
-    EXPECT_EQ(trv::ChangeFileExt("table", ".txt"), "table.txt");
-    EXPECT_EQ(trv::ChangeFileExt("/a.b/table", ".txt"), "/a.b/table.txt");
-    EXPECT_EQ(trv::ChangeFileExt("a.tar.gz", ".exp"), "a.tar.exp");
-    EXPECT_EQ(trv::ChangeFileExt("-", ".exp"), "-.exp");
+    // clang-format off
+    const std::pair<const char*, const char*> names[] = {
+        {"/data/run1/ha1234.spm", "ha1234.spm"}, {"C:\\x\\y.spm", "y.spm"}, {"c:y.spm", "y.spm"},
+        {"plain", "plain"}};
+    const std::pair<const char*, const char*> exts[] = {
+        {"sample.spm", "sample.txt"}, {"table", "table.txt"}, {"/a.b/table", "/a.b/table.txt"},
+        {"a.tar.gz", "a.tar.txt"}, {"-", "-.txt"}};
+    // clang-format on
+    for (const auto& [path, name] : names)
+        EXPECT_EQ(FileNameOf(path), name);
+    for (const auto& [path, changed] : exts)
+        EXPECT_EQ(ChangeFileExt(path, ".txt"), changed);
 }
+
+} // namespace
+} // namespace trv

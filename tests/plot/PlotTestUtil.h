@@ -20,40 +20,23 @@ inline std::set<Pixel> PixelsOf(const PlotSurface& surface, QRgb colour)
     return pixels;
 }
 
-inline char ColourLetter(QRgb colour)
-{
-    switch (colour) {
-    case kPlotBlack:
-        return '.';
-    case kPlotRed:
-        return 'R';
-    case kPlotGreen:
-        return 'G';
-    case kPlotYellow:
-        return 'Y';
-    case kPlotWhite:
-        return 'W';
-    default:
-        return '?';
-    }
-}
-
-// The surface as rows of letters, one per pixel.
+// The surface as rows of letters: . R G Y W for black, red, green, yellow, white.
 inline std::vector<std::string> Art(const PlotSurface& surface)
 {
-    std::vector<std::string> rows;
-    for (int y = 0; y < surface.Height(); ++y) {
-        std::string row;
-        for (int x = 0; x < surface.Width(); ++x)
-            row += ColourLetter(surface.Pixel(x, y));
-        rows.push_back(row);
-    }
+    const std::pair<QRgb, char> letters[] = {{kPlotBlack, '.'},
+                                             {kPlotRed, 'R'},
+                                             {kPlotGreen, 'G'},
+                                             {kPlotYellow, 'Y'},
+                                             {kPlotWhite, 'W'}};
+    std::vector<std::string> rows(static_cast<std::size_t>(surface.Height()));
+    for (int y = 0; y < surface.Height(); ++y)
+        for (int x = 0; x < surface.Width(); ++x) {
+            char letter = '?';
+            for (const auto& [colour, c] : letters)
+                if (surface.Pixel(x, y) == colour) letter = c;
+            rows[static_cast<std::size_t>(y)] += letter;
+        }
     return rows;
-}
-
-inline int CountColour(const PlotSurface& surface, QRgb colour)
-{
-    return static_cast<int>(PixelsOf(surface, colour).size());
 }
 
 } // namespace trv::test

@@ -70,9 +70,11 @@ std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString&
         ADD_FAILURE() << "an input box was shown but no answer was queued";
         return std::nullopt;
     }
-    auto answer = inputAnswers_.front();
+    // Built from parts: copying the optional whole trips a false uninitialised warning in GCC 12.
+    const bool given = inputAnswers_.front().has_value();
+    const QString text = given ? *inputAnswers_.front() : QString();
     inputAnswers_.pop_front();
-    return answer;
+    return given ? std::optional<QString>(text) : std::nullopt;
 }
 
 void ScriptedPlatform::PrintWidget(QWidget* widget)

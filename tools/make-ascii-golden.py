@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
-"""Writes the golden ASCII tables used by test_export.
+"""Writes the golden ASCII tables and their counts to tests/export/data/ (checked in).
 
 Independent of the C++ code: the number format is done with the decimal module on the exact
-value of the double. Run once from this folder; the outputs are checked in.
+value of the double.
+
+    tools/make-ascii-golden.py
 """
+import os
 from decimal import Decimal, ROUND_HALF_EVEN, Context
+
+os.chdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'export', 'data'))
 
 
 def general(v, sep='.'):
