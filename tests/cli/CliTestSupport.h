@@ -21,6 +21,7 @@ extern char** environ;
 namespace trv::clitest {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
 inline std::string ReadBytes(const fs::path& path)
 {
@@ -30,8 +31,7 @@ inline std::string ReadBytes(const fs::path& path)
 
 inline void WriteBytes(const fs::path& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline fs::path DataFile(const std::string& name)
@@ -39,34 +39,31 @@ inline fs::path DataFile(const std::string& name)
     return fs::path(TRV_TEST_DATA_DIR) / name;
 }
 
-inline std::vector<std::string> SplitLines(const std::string& text)
+inline Names SplitLines(const std::string& text)
 {
-    std::vector<std::string> lines;
+    Names lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
 }
 
-// The files a folder holds, by name, sorted.
-inline std::vector<std::string> FolderListing(const fs::path& dir)
+inline Names FolderListing(const fs::path& dir)
 {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
+    Names names;
+    for (const auto& entry : fs::directory_iterator(dir))
         names.push_back(entry.path().filename().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
 }
 
 struct RunResult {
-    int status = -1;
+    int status = -1; // -1: ended by a signal
     std::string out;
     std::string err;
 };
 
-// A private folder per test: inputs are copied in, the converter runs with it as its
-// working folder, and everything is removed afterwards.
+// A private working folder per test for the built converter.
 class ConverterTest : public ::testing::Test {
   protected:
     void SetUp() override
@@ -78,13 +75,12 @@ class ConverterTest : public ::testing::Test {
     void TearDown() override
     {
         std::error_code ignored;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
         fs::remove_all(dir_, ignored);
     }
 
     const fs::path& Dir() const { return dir_; }
 
-    // Copies a test input from the data folder into the test's folder (sub-folder optional).
+    // Copies a data-folder input into the test's folder, optionally under another name.
     fs::path CopyInput(const std::string& name, const std::string& as = "")
     {
         const fs::path target = dir_ / (as.empty() ? name : as);
@@ -93,23 +89,17 @@ class ConverterTest : public ::testing::Test {
         return target;
     }
 
-    // Runs the built converter in the test's folder.
-    RunResult Run(const std::vector<std::string>& args) const
+    RunResult Run(std::vector<std::string> args) const
     {
-        const fs::path outFile = dir_ / ".stdout";
-        const fs::path errFile = dir_ / ".stderr";
+        const fs::path outFile = dir_ / ".stdout", errFile = dir_ / ".stderr";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-
-        std::vector<std::string> all{TRV_CONVERT_EXE};
-        all.insert(all.end(), args.begin(), args.end());
+        args.insert(args.begin(), TRV_CONVERT_EXE);
         std::vector<char*> argv;
-        for (std::string& a : all)
+        for (std::string& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
 

@@ -20,21 +20,6 @@ namespace {
 
 class HelpMenu : public UiTest {};
 
-TEST_F(HelpMenu, WindowsAreCreatedOnceAtStartInOrderAndHidden)
-{
-    TForm1& f = Start();
-    std::vector<QObject*> windows = {reinterpret_cast<QObject*>(f.Form2), f.Form3, f.Form5,
-                                     f.ASCIISave};
-    std::vector<qsizetype> order;
-    for (QObject* w : windows) {
-        ASSERT_NE(w, nullptr);
-        order.push_back(f.children().indexOf(w));
-        EXPECT_TRUE(static_cast<QWidget*>(w)->isHidden());
-    }
-    EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << "TForm2, TForm3, TForm5, TASCIISave";
-    EXPECT_GE(order.front(), 0);
-}
-
 TEST_F(HelpMenu, AboutShowsTheOneAboutWindowModally)
 {
     TForm1& f = Start();
@@ -83,16 +68,6 @@ TEST_F(HelpMenu, LaughBuildsAFreshWindowEachTimeAndFreesIt)
         EXPECT_TRUE(shapesAtStart);
         EXPECT_TRUE(shown.back().isNull()) << "freed once it has closed";
     }
-}
-
-TEST_F(HelpMenu, EveryMenuEntryIsAvailable)
-{
-    TForm1& f = Start();
-    for (QMenu* menu : {f.Files1, f.Image2, f.Special1, f.Header1, f.Help1})
-        for (QAction* a : menu->actions()) {
-            if (a->isSeparator() || a == f.SaveASCII) continue;
-            EXPECT_TRUE(a->isEnabled()) << Str(a->text());
-        }
 }
 
 } // namespace

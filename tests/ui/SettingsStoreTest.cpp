@@ -115,26 +115,5 @@ TEST(SettingsStore, UnwritableLocationFailsWithTheStoreText)
     EXPECT_FALSE(store.OpenKey(kKey, false)) << "without create, a missing key does not open";
 }
 
-TEST(SettingsStore, ReadOnlyKeyCannotBeWritten)
-{
-    QTemporaryDir tmp;
-    const QString file = tmp.path() + "/settings.reg";
-    Spit(file, "[\\SoftWare\\Brolleck\\]\n");
-    SettingsStore store(file.toStdString());
-    ASSERT_TRUE(store.OpenKeyReadOnly(kKey));
-    EXPECT_THROW(store.WriteString("InitialDir", "/x"), AppError);
-    EXPECT_EQ(Slurp(file), "[\\SoftWare\\Brolleck\\]\n");
-}
-
-TEST(SettingsStore, ParserSkipsMalformedLines)
-{
-    const auto keys = SettingsStore::Parse("\"orphan\"=\"value before any key\"\n[A]\ngarbage\n"
-                                           "\"unterminated=\"x\n\"ok\"=\"1\"\n\"ok\"=\"2\"\n");
-    ASSERT_TRUE(keys);
-    ASSERT_EQ(keys->size(), 1u);
-    ASSERT_EQ((*keys)[0].values.size(), 1u);
-    EXPECT_EQ((*keys)[0].values[0].data, "2") << "a repeated value: the last one counts";
-}
-
 } // namespace
 } // namespace trv

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the golden ASCII tables of the export tests in test_ui.
+"""Writes the golden ASCII tables of the export tests in test_ui into tests/ui/data/.
 
 Written without the program's code: the spectra are the ones the tests put into SPM files
-(same formulas), the reduction and the number format are done here from their rules. Run once
-from this folder; the outputs are checked in.
+(same formulas), the reduction and the number format are done here from their rules. The
+outputs are checked in.
 """
+import os
 from decimal import Decimal, ROUND_HALF_EVEN, Context
+
+os.chdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'ui', 'data'))
 
 M = 2**32
 

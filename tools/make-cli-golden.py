@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the converter test inputs and the expected output bytes into this folder.
+"""Writes the converter test inputs and the expected output bytes into tests/cli/data/.
 
 The expected EXP and ASCII files are computed here from the file-format rules alone (fit rule,
 re-flow, padding, channel reduction, general number format), without the program's code, so
@@ -10,7 +10,7 @@ changing a case; the outputs are committed.
 import os
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "cli", "data")
 U32 = 0xFFFFFFFF
 
 

@@ -1,0 +1,303 @@
+// Bad and borderline input through "Open spm", the add/subtract window's Browse and "Load
+// header": a refused file shows one message and leaves the window as it was; an accepted one
+// updates it (the ASan build runs these too).
+#include "UiTestSupport.h"
+
+#include "../platform/BadCorpus.h"
+
+#include "exp/MaskedField.h"
+#include "platform/FileIo.h"
+#include "spectrum/Spm.h"
+#include "ui/IntEditField.h"
+#include "ui/MaskEditField.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace trv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scripted platform that can spoil the chosen file at the one point where the open gives
+// way to other events: after the dialog has answered, before the file is read.
+class SpoilingPlatform : public ScriptedPlatform {
+  public:
+    void ProcessEvents() override
+    {
+        ScriptedPlatform::ProcessEvents();
+        if (beforeRead) std::exchange(beforeRead, {})();
+    }
+    std::function<void()> beforeRead;
+};
+
+std::vector<std::string> HeaderTexts(const ExpHeader& h)
+{
+    return {h.Serial.Text(),
+            h.Description,
+            h.BField.Text(),
+            h.Temperature.Text(),
+            h.Channels,
+            h.IgnoreLeft,
+            h.IgnoreRight,
+            h.FoldingChannel.Text(),
+            h.CountsMillions,
+            h.ZeroSpeedChannel.Text(),
+            h.CalibrationConstant.Text(),
+            h.Columns,
+            h.Extra1.Text(),
+            h.Extra2.Text(),
+            h.Extra3.Text(),
+            h.Extra4.Text()};
+}
+
+// Everything of the main window that a refused open must leave as it was.
+struct MainState {
+    std::vector<uint32_t> counts;
+    QStringList texts;
+    std::vector<std::string> header;
+    std::vector<int> numbers;
+    bool operator==(const MainState&) const = default;
+};
+
+MainState Capture(const TForm1& f)
+{
+    return {f.Counts(),
+            {f.Label1->text(), f.Label2->text(), f.Label3->text(), f.Label4->text(),
+             f.Label5->text(), f.Label6->text(), f.GridCell(0, 1), f.GridCell(1, 1)},
+            HeaderTexts(f.CurrentHeader()),
+            {f.ChannelCount(), f.SaveAsMode(), f.UpDown5->Position(), f.UpDown3->Position(),
+             f.UpDown4->Position(), f.GridRowCount()}};
+}
+
+uint32_t Ramp(int i)
+{
+    return 1000u + static_cast<uint32_t>(i % 7) * 13u;
+}
+
+const std::set<QString> kRefusalTexts = {kSpmTooShortText, kSpmCountsPastEndText, kSpmTooLargeText};
+
+class BadInputUi : public UiTest {
+  protected:
+    void TearDown() override
+    {
+        form_.reset();
+        spoil_.Verify();
+        UiTest::TearDown();
+    }
+
+    // Starts the program on the spoiling platform, past its first-run message, with a good
+    // 512-channel file open and header fields that differ from every default.
+    TForm1& StartWithGoodFile()
+    {
+        form_ = std::make_unique<TForm1>(
+            spoil_, std::make_unique<SettingsStore>(SettingsStore::DefaultPath()),
+            LocaleFormats::Fixed());
+        TForm1& f = *form_;
+        good_ = WriteSpm("ha1234.spm", MakePca2(2560, Ramp));
+        spoil_.QueueOpen(good_);
+        f.aOpen->trigger();
+        f.Edit8->setText("777");
+        f.MaskEdit6->SetValue("0.04321");
+        f.MaskEdit5->SetValue("111.11");
+        f.Edit11->setText("42");
+        spoil_.messages.clear();
+        EXPECT_TRUE(spoil_.errors.isEmpty()) << Str(spoil_.errors.join('|'));
+        EXPECT_EQ(f.ChannelCount(), 512);
+        return f;
+    }
+
+    // A refusal: exactly one message, and the window as before.
+    void ExpectRefused(const MainState& before, const QString& expected)
+    {
+        ASSERT_EQ(spoil_.errors.size(), 1) << Str(spoil_.errors.join('|'));
+        EXPECT_EQ(spoil_.errors[0], expected);
+        EXPECT_TRUE(Capture(Form()) == before);
+        spoil_.errors.clear();
+    }
+
+    void ExpectAccepted(const QString& name, std::size_t size, int channels,
+                        const std::string& mode, int header)
+    {
+        for (const QString& e : spoil_.errors) {
+            // The plot may refuse a spectrum it cannot scale; the file itself was read.
+            EXPECT_FALSE(kRefusalTexts.count(e) || e.startsWith("Cannot open")) << Str(e);
+        }
+        spoil_.errors.clear();
+        TForm1& f = Form();
+        EXPECT_EQ(f.ChannelCount(), channels);
+        EXPECT_EQ(f.Counts().size(), static_cast<std::size_t>(channels));
+        EXPECT_EQ(f.Label1->text(), name);
+        EXPECT_EQ(f.Label2->text(), QString::number(size) + " bytes");
+        EXPECT_EQ(f.Label5->text(), QString::number(channels) + " channels");
+        EXPECT_EQ(f.Label6->text(), QString::fromStdString("Mode : " + mode + "  (Header: " +
+                                                           std::to_string(header) + ")"));
+    }
+
+    SpoilingPlatform spoil_;
+    QString good_;
+};
+
+// --- "Open spm"
+
+TEST_F(BadInputUi, EveryCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
+{
+    TForm1& f = StartWithGoodFile();
+    const auto rows = corpus::Manifest("spm");
+    ASSERT_GT(rows.size(), 500u);
+    int refused = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        const QString path = QString::fromStdString(corpus::Root() + "/" + row.file);
+        if (row.expect[0] == "error") {
+            // Back to the good file first, so a refusal is checked against a known spectrum.
+            if (f.Label1->text() != "ha1234.spm") {
+                spoil_.QueueOpen(good_);
+                f.aOpen->trigger();
+            }
+            spoil_.errors.clear();
+            const MainState before = Capture(f);
+            spoil_.QueueOpen(path);
+            f.aOpen->trigger();
+            ExpectRefused(before, QString::fromStdString(row.expect[1]));
+            ++refused;
+            continue;
+        }
+        spoil_.QueueOpen(path);
+        f.aOpen->trigger();
+        ExpectAccepted(QString::fromStdString(fs::path(row.file).filename().string()),
+                       fs::file_size(path.toStdString()), std::stoi(row.expect[2]), row.expect[1],
+                       std::stoi(row.expect[3]));
+    }
+    EXPECT_GT(refused, 40);
+}
+
+TEST_F(BadInputUi, RefusedOpenWithShowDataTickedKeepsTheSpectrumAndCutsTheGridToItsTitles)
+{
+    TForm1& f = StartWithGoodFile();
+    f.CheckBox1->setChecked(true);
+    ASSERT_EQ(f.GridRowCount(), 513);
+    MainState before = Capture(f);
+    spoil_.QueueOpen(WriteSpm("short.spm", std::string(2047, '\0')));
+    f.aOpen->trigger();
+    // The open sets the grid to two rows before it reads; row 1 still shows channel 0.
+    before.numbers.back() = 2;
+    ExpectRefused(before, kSpmTooShortText);
+}
+
+// The file was there when the dialog answered and is not when the open reads it.
+TEST_F(BadInputUi, FileSpoiledBetweenTheDialogAndTheReadIsNamedAndChangesNothing)
+{
+    TForm1& f = StartWithGoodFile();
+    struct Case {
+        const char* name;
+        void (*spoil)(const std::string& path);
+        const char* text;
+    };
+    const Case cases[] = {
+        {"deleted", [](const std::string& p) { fs::remove(p); }, "File not found"},
+        {"replaced by a folder",
+         [](const std::string& p) {
+             fs::remove(p);
+             fs::create_directory(p);
+         },
+         "File access denied"},
+        {"grew past the size limit",
+         [](const std::string& p) { fs::resize_file(p, kMaxSpmFileSize + 1); },
+         "Cannot open chosen.spm: the file is 67108865 bytes long; files over 67108864 bytes "
+         "are not read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(Work()).mkpath("sub");
+        const std::string path = Str(Work("sub/chosen.spm"));
+        WriteBytes(QString::fromStdString(path), MakePca2(4600, [](int i) { return 5u + i; }));
+        const MainState before = Capture(f);
+        spoil_.beforeRead = [&] { c.spoil(path); };
+        spoil_.QueueOpen(QString::fromStdString(path));
+        f.aOpen->trigger();
+        EXPECT_FALSE(spoil_.beforeRead) << "the open did not give way before reading";
+        ExpectRefused(before, c.text);
+        QDir::setCurrent(Work());
+        fs::remove_all(Str(Work("sub")));
+    }
+}
+
+// --- "Load header"
+
+TEST_F(BadInputUi, EveryCorpusCalibrationFileLoadsItsFourValuesThroughLoadHeader)
+{
+    TForm1& f = StartWithGoodFile();
+    const auto rows = corpus::Manifest("cal");
+    ASSERT_GT(rows.size(), 250u);
+    for (const bool wide : {false, true}) {
+        if (wide) ChooseSaveAsMode(kSave1024);
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.file + (wide ? " (1024 channels)" : ""));
+            const std::string path = corpus::Root() + "/" + row.file;
+            std::vector<std::string> before = HeaderTexts(f.CurrentHeader());
+            spoil_.QueueOpen(QString::fromStdString(path));
+            f.aLoadHeader->trigger();
+            EXPECT_TRUE(spoil_.errors.isEmpty()) << Str(spoil_.errors.join('|'));
+            spoil_.errors.clear();
+            const ExpHeader h = f.CurrentHeader();
+            EXPECT_EQ(h.Channels, corpus::Unescape(row.expect[0]));
+            EXPECT_EQ(h.CalibrationConstant.Text(),
+                      FitToMask(h.CalibrationConstant.Mask(), corpus::Unescape(row.expect[1])));
+            EXPECT_EQ(h.FoldingChannel.Text(),
+                      FitToMask(h.FoldingChannel.Mask(), corpus::Unescape(row.expect[2])));
+            EXPECT_EQ(h.ZeroSpeedChannel.Text(),
+                      FitToMask(h.ZeroSpeedChannel.Mask(), corpus::Unescape(row.expect[3])));
+            // Every masked field stays at its mask's full width; nothing else changes.
+            EXPECT_EQ(h.CalibrationConstant.Text().size(), 7u);
+            EXPECT_EQ(h.FoldingChannel.Text().size(), wide ? 9u : 8u);
+            EXPECT_EQ(h.ZeroSpeedChannel.Text().size(), 6u);
+            std::vector<std::string> after = HeaderTexts(h);
+            for (std::size_t i : {4u, 7u, 9u, 10u})
+                before[i] = after[i];
+            EXPECT_EQ(after, before);
+        }
+    }
+}
+
+TEST_F(BadInputUi, CalibrationFileThatCannotBeReadChangesNoField)
+{
+    TForm1& f = StartWithGoodFile();
+    const QString huge = Work("huge.cal");
+    WriteBytes(huge, "");
+    fs::resize_file(huge.toStdString(), 16u * 1024u * 1024u + 1u);
+    QDir(Work()).mkdir("folder.cal");
+    const std::pair<QString, QString> cases[] = {
+        {Work("missing.cal"), "File not found"},
+        {Work("folder.cal"), "File access denied"},
+        {huge, "Cannot open huge.cal: the file is 16777217 bytes long; files over 16777216 "
+               "bytes are not read"},
+    };
+    for (const auto& [path, text] : cases) {
+        SCOPED_TRACE(Str(path));
+        const MainState before = Capture(f);
+        spoil_.QueueOpen(path);
+        f.aLoadHeader->trigger();
+        ExpectRefused(before, text);
+    }
+    // Gone between the dialog and the read: the path method on a file deleted just now.
+    const QString cal = Work("vanishing.cal");
+    WriteBytes(cal, "1\r\n2\r\n3\r\n4\r\n5\r\nc=1024\r\nk=0.1\r\nf=1\r\nz=2\r\n");
+    QFile::remove(cal);
+    const MainState before = Capture(f);
+    f.Guard("aLoadHeaderExecute", [&] { f.LoadHeaderFile(cal); });
+    ExpectRefused(before, "File not found");
+}
+
+} // namespace
+} // namespace trv::test
