@@ -42,17 +42,6 @@ TEST(SaveAsModeChange, SetsIntegersAndReflowsFoldingChannel)
     EXPECT_EQ(AllTexts(h), AllTexts(other));
 }
 
-TEST(SaveAsModeChange, TypedFourDigitFoldingBecomesNineCharactersUnder512)
-{
-    ExpHeader h;
-    ApplySaveAsModeChange(h, kSave1024);
-    h.FoldingChannel.SetRawText("1024.0000");
-    ApplySaveAsModeChange(h, kSave512Add);
-    EXPECT_EQ(h.FoldingChannel.Text(), "102.40000");
-    ApplySaveAsModeChange(h, kSave1024);
-    EXPECT_EQ(h.FoldingChannel.Text(), "1024.0000");
-}
-
 TEST(GuessExpData, FillsExpDataFromTheFirstSixCharactersAndNothingElse)
 {
     // clang-format off

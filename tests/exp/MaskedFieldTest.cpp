@@ -80,14 +80,5 @@ TEST(ReflowToMask, ExamplesBothWays)
             << c.from << " '" << c.text << "' -> " << c.to;
 }
 
-TEST(MaskedField, AssignFitsAndSetMaskReflows)
-{
-    MaskedField field(kFolding1024Mask, "1024.0000");
-    field.SetMask(EditMask(kFolding512Mask));
-    EXPECT_EQ(field.Text(), "102.40000");
-    field.Assign(field.Text()); // fits to the mask again, so the extra character goes
-    EXPECT_EQ(field.Text(), "102.4000");
-}
-
 } // namespace
 } // namespace trv

@@ -60,20 +60,12 @@ inline std::map<std::string, std::string> Snapshot(const fs::path& folder)
     return files;
 }
 
-// Mounts are made in a mount namespace of the test process's own, so they vanish with it and
-// are never seen by the rest of the machine.
-inline bool CanMount()
-{
-    static const bool ok = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
-                           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    return ok;
-}
-
 enum class Fault { None, ReadOnly, DiskFull };
 
-// A scratch folder that makes writes fail once Arm() is called. ReadOnly: a tmpfs remounted
-// read-only as root (who ignores permissions), mode 0555 otherwise. DiskFull: a 64 KiB tmpfs
-// filled to the last byte, root only.
+// A scratch folder that makes writes fail once Arm() is called: ReadOnly is mode 0555, or for
+// root (who ignores permissions) a tmpfs remounted read-only; DiskFull is a 64 KiB tmpfs filled
+// to the last byte, root only. Mounts live in the test process's own mount namespace, so they
+// vanish with it and the rest of the machine never sees them.
 class FaultyFolder {
   public:
     explicit FaultyFolder(Fault fault = Fault::None) : fault_(fault)
@@ -82,13 +74,12 @@ class FaultyFolder {
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
         if (fault_ == Fault::None || (fault_ == Fault::ReadOnly && ::geteuid() != 0)) return;
-        const char* options = fault_ == Fault::DiskFull ? "size=64k,mode=0700" : "mode=0700";
-        if (!CanMount())
-            unavailable_ = "needs root and a private mount namespace";
-        else if (::mount("tmpfs", path_.c_str(), "tmpfs", 0, options) != 0)
-            unavailable_ = "mounting a tmpfs failed";
-        else
-            mounted_ = true;
+        static const bool canMount =
+            ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        const char* size = fault_ == Fault::DiskFull ? "size=64k,mode=0700" : "mode=0700";
+        mounted_ = canMount && ::mount("tmpfs", path_.c_str(), "tmpfs", 0, size) == 0;
+        if (!mounted_) unavailable_ = "needs root and a private mount namespace";
     }
     ~FaultyFolder()
     {
@@ -107,25 +98,21 @@ class FaultyFolder {
 
     void Arm()
     {
-        if (fault_ == Fault::ReadOnly && mounted_) {
-            if (::mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-                throw std::runtime_error("remount read-only failed");
-        }
-        else if (fault_ == Fault::ReadOnly) {
+        if (fault_ == Fault::ReadOnly && !mounted_)
             fs::permissions(path_, fs::perms::owner_write, fs::perm_options::remove);
-        }
-        else if (fault_ == Fault::DiskFull) {
-            // Big blocks first, then single bytes up to the last page.
-            const int fd = ::open(File(".filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-            const std::string block(4096, 'f');
-            while (::write(fd, block.data(), block.size()) > 0) {
+        else if (fault_ == Fault::ReadOnly &&
+                 ::mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            throw std::runtime_error("remount read-only failed");
+        if (fault_ != Fault::DiskFull) return;
+        // Big blocks first, then single bytes up to the last page.
+        const int fd = ::open(File(".filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::string block(4096, 'f');
+        for (std::size_t n : {block.size(), std::size_t{1}})
+            while (::write(fd, block.data(), n) > 0) {
             }
-            while (::write(fd, block.data(), 1) > 0) {
-            }
-            const int err = errno;
-            ::close(fd);
-            if (err != ENOSPC) throw std::runtime_error("filling the tmpfs failed");
-        }
+        const int err = errno;
+        ::close(fd);
+        if (err != ENOSPC) throw std::runtime_error("filling the tmpfs failed");
     }
 
   private:
@@ -152,11 +139,7 @@ class FailingRename {
         static int err = 0;
         return err;
     }
-    static int Fail(const char*, const char*)
-    {
-        errno = Errno();
-        return -1;
-    }
+    static int Fail(const char*, const char*) { return errno = Errno(), -1; }
     RenameFunction previous_;
 };
 

@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ostream>
 #include <string>
 
 namespace trv::faults {
@@ -20,11 +19,6 @@ struct Saver {
     std::string name;
     std::function<void(const std::string& path)> save;
 };
-
-inline void PrintTo(const Saver& saver, std::ostream* os)
-{
-    *os << saver.name;
-}
 
 inline std::string SaverName(const ::testing::TestParamInfo<Saver>& info)
 {

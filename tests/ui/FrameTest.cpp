@@ -121,45 +121,5 @@ TEST_F(Frame, EditActionsFollowFocusSelectionTextAndClipboard)
     }
 }
 
-// --- the last folder
-
-TEST_F(Frame, FirstStartGreetsAndTheChosenFolderIsUsedNowAndAtTheNextStart)
-{
-    TForm1& f = Start();
-    EXPECT_EQ(platform_.messages, QStringList{"First timer huh?"});
-    EXPECT_FALSE(QFile::exists(SettingsFile()));
-    platform_.QueueOpen(std::nullopt); // a cancelled dialog stores the folder too
-    f.aOpen->trigger();
-    EXPECT_NE(ReadBytes(SettingsFile())
-                  .find("[\\SoftWare\\Brolleck\\]\n\"InitialDir\"=\"" + Str(Work()) + "\""),
-              std::string::npos);
-
-    QDir(Work()).mkpath("spectra/today");
-    const QString spm = Work("spectra/today/ha1234.spm");
-    WriteBytes(spm, MakePca2(2560, [](int i) { return 5u + i; }));
-    OpenViaDialog(spm);
-    EXPECT_EQ(QDir::currentPath(), Work("spectra/today"));
-    f.aSave->trigger();
-    EXPECT_TRUE(QFile::exists(Work("spectra/today/ha1234.exp")));
-
-    Stop();
-    QDir::setCurrent(QDir::tempPath());
-    platform_.messages.clear();
-    Start();
-    EXPECT_TRUE(platform_.messages.isEmpty()) << "the second start is silent";
-    EXPECT_EQ(QDir::currentPath(), Work("spectra/today"));
-
-    // A stored folder that has vanished is ignored silently.
-    Stop();
-    QDir::setCurrent(Work());
-    QDir(Work()).removeRecursively();
-    QDir().mkpath(Work());
-    QDir::setCurrent(Work());
-    Start();
-    EXPECT_TRUE(platform_.messages.isEmpty());
-    EXPECT_TRUE(platform_.errors.isEmpty());
-    EXPECT_EQ(QDir::currentPath(), Work());
-}
-
 } // namespace
 } // namespace trv::test

@@ -1,13 +1,13 @@
 // The main window's preview: what the "Graphic" group's controls redraw, and saving the
-// picture as a bitmap. The drawing rules are the plot library's; here each control's effect
+// picture as a bitmap. The drawing rules are the plot library's; here each reaction's result
 // is checked against a fresh drawing of the settings the controls hold.
 #include "PlotUiSupport.h"
 #include "UiTestSupport.h"
 
-#include "platform/FileIo.h"
+#include "../platform/FaultFolders.h"
+
 #include "plot/Bmp.h"
 #include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
 #include "ui/TForm2.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ namespace trv::test {
 namespace {
 
 // Two dips mirrored about F - 1/2, as a folded spectrum looks with its folding channel F.
-uint32_t Doublet(int i, int f)
+uint32_t Doublet(int i, int f = 512)
 {
     const auto dip = [](double x) { return 3000.0 * std::exp(-x * x / 50.0); };
     return static_cast<uint32_t>(100000.0 - dip(i - 300.0) - dip(2.0 * f - 1 - 300.0 - i));
@@ -34,9 +34,7 @@ uint32_t Doublet(int i, int f)
 class PlotUi : public UiTest {
   protected:
     // The window on a screen large enough for the plot's labels, with a spectrum open.
-    TForm1& StartShown(const std::function<uint32_t(int)>& count = [](int i) {
-        return Doublet(i, 512);
-    })
+    TForm1& StartShown(const std::function<uint32_t(int)>& count = [](int i) { return Doublet(i); })
     {
         TForm1& f = Start();
         f.resize(1300, 1000);
@@ -93,46 +91,48 @@ TEST_F(PlotUi, ControlsRedrawAsTheirRulesSay)
     EXPECT_EQ(CountColour(Image(), kPlotGreen), 0);
     EXPECT_TRUE(ShowsCurrentSettings());
 
-    // The preview box blackens the image; clicking it again redraws.
+    // The preview box blackens the image, at any size; clicking it again redraws.
     f.CheckBox5->setChecked(true);
     f.CheckBox5->click();
+    f.resize(1250, 950);
+    QApplication::processEvents();
     EXPECT_TRUE(AllBlack(Image()));
     EXPECT_EQ(Image().size(), f.Image1->size());
     f.CheckBox5->click();
     EXPECT_TRUE(ShowsCurrentSettings());
 }
 
-TEST_F(PlotUi, PreviewButtonGuessesAndRedrawsEvenWithPreviewOff)
+// The reactions that guess the scale or prepare the plot anew redraw with "Preview" off too.
+TEST_F(PlotUi, PreviewButtonFoldedBoxAndResizeRedrawWithTheSettingsTheControlsHold)
 {
-    TForm1& f = StartShown();
+    TForm1& f = StartShown([](int i) { return i % 2 ? 100000u : 99000u; });
     const QString guessed = f.Edit2->text();
     f.CheckBox5->click();
     f.Edit2->setText("900");
     f.Button1->click();
     EXPECT_EQ(f.Edit2->text(), guessed);
     EXPECT_TRUE(ShowsCurrentSettings());
-}
-
-TEST_F(PlotUi, FoldedBoxGuessesAnewAndPlotsEveryChannel)
-{
-    TForm1& f = StartShown([](int i) { return 99000u + (i % 2) * 1000u; });
     f.CheckBox2->click();
-    EXPECT_EQ(f.UpDown1->Position(), 11) << "min 99000, max 100000 over all channels";
+    EXPECT_EQ(f.Edit2->text(), "11") << "min 99000, max 100000 over all channels";
     EXPECT_EQ(State().PlotData.size(), 1024u);
     EXPECT_TRUE(ShowsCurrentSettings());
+    const QSize before = f.Image1->size();
+    f.resize(1500, 1150);
+    QApplication::processEvents();
+    ASSERT_NE(f.Image1->size(), before);
+    EXPECT_TRUE(ShowsCurrentSettings());
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 
-TEST_F(PlotUi, FoldingChannelSetsBothMarginsAndRedraws)
+TEST_F(PlotUi, FoldingChannelSetsBothMarginsAndItsArrowsRunTheReactionTwice)
 {
     TForm1& f = StartShown();
     for (const auto& [fold, margins] : {std::pair{509, "11"}, {540, "61"}, {1023, "100"}}) {
         f.Edit6->setText(QString::number(fold));
-        EXPECT_EQ(f.Edit4->text(), margins);
-        EXPECT_EQ(f.Edit5->text(), margins);
+        EXPECT_EQ((QStringList{f.Edit4->text(), f.Edit5->text()}), QStringList(2, margins));
         EXPECT_EQ(State().Settings.FoldChannel, fold);
-        EXPECT_TRUE(ShowsCurrentSettings());
     }
-    // The arrows run the reaction before and after the step.
+    EXPECT_TRUE(ShowsCurrentSettings());
     f.Edit6->setText("515");
     QStringList left;
     QObject::connect(f.Edit4, &QLineEdit::textChanged, [&](const QString& t) { left << t; });
@@ -140,7 +140,6 @@ TEST_F(PlotUi, FoldingChannelSetsBothMarginsAndRedraws)
     f.UpDown5->findChild<QToolButton*>("up")->click();
     EXPECT_EQ(f.Edit6->text(), "516");
     EXPECT_EQ(left, (QStringList{"50", "11", "13"}));
-    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 
 TEST_F(PlotUi, PlotsThatCannotBeScaledReportAndDrawNothing)
@@ -152,8 +151,14 @@ TEST_F(PlotUi, PlotsThatCannotBeScaledReportAndDrawNothing)
     EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
     EXPECT_EQ(f.Edit2->text(), "4");
     EXPECT_EQ(f.Image1->Showing(), PlotImage::Shows::Nothing);
+    // Saved before any drawing: no file, but the name is remembered.
+    platform_.QueueSave(Work("empty"));
+    f.SaveBitmap->trigger();
+    EXPECT_FALSE(QFile::exists(Work("empty.bmp")));
+    EXPECT_EQ(f.LastBitmap(), Work("empty.bmp"));
+    EXPECT_EQ(platform_.saveRequests.at(0).proposedName, "H       ");
 
-    OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, [](int i) { return Doublet(i, 512); })));
+    OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, [](int i) { return Doublet(i); })));
     platform_.errors.clear();
     f.Edit2->setText("0");
     EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
@@ -166,21 +171,6 @@ TEST_F(PlotUi, PlotsThatCannotBeScaledReportAndDrawNothing)
     f.CheckBox2->click();
     EXPECT_EQ(platform_.errors, QStringList{"Invalid floating point operation"});
     EXPECT_EQ(f.Edit2->text(), "4") << "scale unchanged";
-}
-
-TEST_F(PlotUi, LargerWindowRedrawsTheWholePlotInTheNewFrame)
-{
-    TForm1& f = StartShown();
-    const QSize before = f.Image1->size();
-    f.resize(1500, 1150);
-    QApplication::processEvents();
-    ASSERT_NE(f.Image1->size(), before);
-    EXPECT_TRUE(ShowsCurrentSettings());
-    f.CheckBox5->click(); // black, and black it stays at any size
-    f.resize(1300, 1000);
-    QApplication::processEvents();
-    EXPECT_TRUE(AllBlack(Image()));
-    EXPECT_EQ(Image().size(), f.Image1->size());
 }
 
 TEST_F(PlotUi, FindFoldingChannelSetsTheBestChannelAndSaysSo)
@@ -228,40 +218,24 @@ TEST_F(PlotUi, SavedBitmapTakesTheBmpExtensionAndIsOpenedAsTheLastOne)
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 
-TEST_F(PlotUi, SaveBeforeAnyDrawingWritesNoFileButRemembersTheName)
-{
-    TForm1& f = StartShown(nullptr);
-    platform_.QueueSave(Work("empty"));
-    f.SaveBitmap->trigger();
-    EXPECT_FALSE(QFile::exists(Work("empty.bmp")));
-    EXPECT_EQ(f.LastBitmap(), Work("empty.bmp"));
-    EXPECT_EQ(platform_.saveRequests.at(0).proposedName, "H       ");
-}
-
-int FailingRename(const char*, const char*)
-{
-    errno = EACCES;
-    return -1;
-}
-
 TEST_F(PlotUi, FailingSaveReportsCannotCreateFileAndKeepsTheOldOnes)
 {
     TForm1& f = StartShown();
     platform_.QueueSave(Work("good.bmp"));
     f.SaveBitmap->trigger();
+    WriteBytes(Work("old.bmp"), "old picture");
     const QString missing = Work("no-such-folder/plot.bmp");
     platform_.QueueSave(missing);
     f.SaveBitmap->trigger();
-    EXPECT_EQ(platform_.errors, QStringList{"Cannot create file " + missing});
-    EXPECT_EQ(f.LastBitmap(), Work("good.bmp"));
-
-    platform_.errors.clear();
-    WriteBytes(Work("old.bmp"), "old picture");
-    // The last step of the atomic write refused.
-    const RenameFunction previous = SetRenameFunctionForTesting(&FailingRename);
-    f.Guard("SaveBitmapExecute", [&] { f.SaveBitmapFile(Work("old.bmp"), *f.Image1); });
-    SetRenameFunctionForTesting(previous);
-    EXPECT_EQ(platform_.errors, QStringList{"Cannot create file " + Work("old.bmp")});
+    {
+        // The last step of the atomic write refused: the store's write after the dialog fails too.
+        faults::FailingRename refused(EACCES);
+        platform_.QueueSave(Work("old.bmp"));
+        f.SaveBitmap->trigger();
+    }
+    EXPECT_EQ(platform_.errors,
+              (QStringList{"Cannot create file " + missing, "Failed to set data for 'InitialDir'",
+                           "Cannot create file " + Work("old.bmp")}));
     EXPECT_EQ(ReadBytes(Work("old.bmp")), "old picture");
     EXPECT_EQ(f.LastBitmap(), Work("good.bmp"));
 }

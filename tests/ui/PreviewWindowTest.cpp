@@ -109,44 +109,33 @@ TEST_F(PreviewWindow, ResizeRedrawsTheLastPreparedDataInTheNewFrame)
     w.hide();
 }
 
-TEST_F(PreviewWindow, PrintHidesTheButtonsWhilePrinting)
+// The buttons are hidden while printing and come back after, with or without a printer.
+TEST_F(PreviewWindow, PrintHidesTheButtonsWhilePrintingAndReportsAMissingPrinter)
 {
     StartWithSpectrum();
-    int eventsBefore = 0;
-    bool panelHidden = false;
-    QWidget* printed = nullptr;
-    platform_.onPrint = [&](QWidget* widget) {
-        printed = widget;
-        panelHidden = Form().Form2->Panel1->isHidden();
-        eventsBefore = platform_.processEventsCalls;
-    };
-    int callsAtStart = 0;
-    WhileViewing([&](TForm2& w) {
-        callsAtStart = platform_.processEventsCalls;
-        w.Button2->click();
-        EXPECT_FALSE(w.Panel1->isHidden());
-    });
-    EXPECT_EQ(platform_.printed, 1);
-    EXPECT_EQ(printed, Form().Form2);
-    EXPECT_TRUE(panelHidden);
-    EXPECT_EQ(eventsBefore, callsAtStart + 1) << "pending events run before printing";
-    EXPECT_TRUE(platform_.errors.isEmpty());
-}
-
-TEST_F(PreviewWindow, PrintWithoutPrinterReportsAndBringsTheButtonsBack)
-{
-    StartWithSpectrum();
-    platform_.hasPrinter = false;
-    bool panelHidden = false;
-    platform_.onPrint = [&](QWidget*) { panelHidden = Form().Form2->Panel1->isHidden(); };
-    WhileViewing([&](TForm2& w) {
-        w.Button2->click();
-        EXPECT_EQ(platform_.errors, QStringList{"There is no default printer currently selected"});
-        EXPECT_FALSE(w.Panel1->isHidden()) << "the buttons come back";
-        EXPECT_TRUE(w.Button1->isVisible());
-    });
-    EXPECT_TRUE(panelHidden);
-    EXPECT_EQ(platform_.printed, 0);
+    for (const bool printer : {true, false}) {
+        SCOPED_TRACE(printer);
+        platform_.hasPrinter = printer;
+        int eventsBefore = 0, callsAtStart = 0;
+        bool panelHidden = false;
+        QWidget* printed = nullptr;
+        platform_.onPrint = [&](QWidget* widget) {
+            printed = widget;
+            panelHidden = Form().Form2->Panel1->isHidden();
+            eventsBefore = platform_.processEventsCalls;
+        };
+        WhileViewing([&](TForm2& w) {
+            callsAtStart = platform_.processEventsCalls;
+            w.Button2->click();
+            EXPECT_FALSE(w.Panel1->isHidden());
+            EXPECT_TRUE(w.Button1->isVisible());
+        });
+        EXPECT_EQ(platform_.printed, 1);
+        EXPECT_EQ(printed, Form().Form2);
+        EXPECT_TRUE(panelHidden);
+        EXPECT_EQ(eventsBefore, callsAtStart + 1) << "pending events run before printing";
+    }
+    EXPECT_EQ(platform_.errors, QStringList{"There is no default printer currently selected"});
 }
 
 TEST_F(PreviewWindow, ContextMenuSavesThisImageAndOpensTheLastBitmap)

@@ -62,27 +62,22 @@ TEST_F(SaveExp, SaveWritesBesideTheCurrentFolderUnderTheSpectrumName)
         << "no temporary file is left beside it";
 }
 
-TEST_F(SaveExp, ReductionFollowsTheModeForTenTwentyFourChannels)
+// A 1024-channel spectrum goes out as the chosen mode says: pairs added, pairs averaged, all.
+TEST_F(SaveExp, ReductionFollowsTheChosenMode)
 {
     TForm1& f = Start();
     OpenViaDialog(WriteSpm("big.spm", MakePca2(5000, Pattern)));
     const std::string line2_1024 =
         "1024 009 503 5120.000  000 128.00 0.09135 08 000.00 0.00000 000.00 0.00000\r\n";
-    f.aSave->trigger();
-    std::string add = ReadBytes(Work("big.exp"));
-    EXPECT_NE(add.find(kDefaultLine2 + "7 "), std::string::npos) << "3 + 4 in mode add";
-    EXPECT_EQ(std::count(add.begin(), add.end(), '\n'), 2 + 64);
-
-    ChooseSaveAsMode(2);
-    f.aSave->trigger();
-    EXPECT_NE(ReadBytes(Work("big.exp")).find(kDefaultLine2 + "3 "), std::string::npos);
-
-    ChooseSaveAsMode(0);
-    f.aSave->trigger();
-    const std::string all = ReadBytes(Work("big.exp"));
-    EXPECT_NE(all.find(line2_1024 + "3 4 2 3 4 4294967295 "), std::string::npos)
-        << all.substr(0, 200);
-    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2 + 128);
+    for (const auto& [item, start, lines] : {std::tuple{1, kDefaultLine2 + "7 ", 64},
+                                             {2, kDefaultLine2 + "3 ", 64},
+                                             {0, line2_1024 + "3 4 2 3 4 4294967295 ", 128}}) {
+        if (item != 1) ChooseSaveAsMode(item);
+        f.aSave->trigger();
+        const std::string written = ReadBytes(Work("big.exp"));
+        EXPECT_NE(written.find(start), std::string::npos) << written.substr(0, 200);
+        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2 + lines);
+    }
 }
 
 TEST_F(SaveExp, SaveAsChangesTheExtensionAndAsksAboutOverwriting)
@@ -128,47 +123,7 @@ TEST_F(SaveExp, FailedSaveShowsTheIoTextAndKeepsTheOldFile)
     EXPECT_TRUE(QFileInfo(Work("-.exp")).isDir());
 }
 
-class LoadHeader : public UiTest {};
-
-TEST_F(LoadHeader, FillsTheFourFieldsByLinePosition)
-{
-    TForm1& f = Start();
-    const QString cal = Work("v.cal");
-    WriteBytes(cal, "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nChannels=1024\r\nCal=0.0913\r\n"
-                    "Fold=1024.0000\r\nZero=a=b\r\nignored=1\r\n");
-    platform_.QueueOpen(cal);
-    f.aLoadHeader->trigger();
-    ASSERT_EQ(platform_.openRequests.size(), 1u);
-    EXPECT_EQ(platform_.openRequests[0].filter, "CAlibration files (*.cal)|*.cal");
-    EXPECT_TRUE(platform_.errors.isEmpty());
-    EXPECT_EQ(f.Edit8->text(), "1024");
-    EXPECT_EQ(f.MaskEdit6->Value(), "0.0913 ");
-    EXPECT_EQ(f.MaskEdit4->Value(), "102.0000") << "cut under the 512-channel mask";
-    EXPECT_EQ(f.MaskEdit5->Value(), "a=b.  ");
-    EXPECT_EQ(f.Edit9->text(), "9") << "nothing else changes";
-
-    ChooseSaveAsMode(0);
-    f.LoadHeaderFile(cal);
-    EXPECT_EQ(f.MaskEdit4->Value(), "1024.0000");
-}
-
-TEST_F(LoadHeader, MissingFileOrCancelChangesNothing)
-{
-    TForm1& f = Start();
-    platform_.QueueOpen(std::nullopt);
-    f.aLoadHeader->trigger();
-    platform_.QueueOpen(Work("typed-name.cal"));
-    f.aLoadHeader->trigger();
-    EXPECT_EQ(platform_.errors, QStringList{"File not found"});
-    EXPECT_EQ(f.Edit8->text(), "512");
-    EXPECT_EQ(f.MaskEdit6->Value(), "0.09135");
-    EXPECT_EQ(f.MaskEdit4->Value(), "512.0000");
-    EXPECT_EQ(f.MaskEdit5->Value(), "128.00");
-}
-
-class SaveAsMode : public UiTest {};
-
-TEST_F(SaveAsMode, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
+TEST_F(SaveExp, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
 {
     TForm1& f = Start();
     ChooseSaveAsMode(0);

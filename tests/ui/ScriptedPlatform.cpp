@@ -9,23 +9,6 @@
 
 namespace trv::test {
 
-void ScriptedPlatform::QueueOpen(std::optional<QString> path, int filterIndex)
-{
-    openAnswers_.push_back(path ? std::optional(FileDialogResult{*path, filterIndex})
-                                : std::nullopt);
-}
-
-void ScriptedPlatform::QueueSave(std::optional<QString> path, int filterIndex)
-{
-    saveAnswers_.push_back(path ? std::optional(FileDialogResult{*path, filterIndex})
-                                : std::nullopt);
-}
-
-void ScriptedPlatform::QueueInput(std::optional<QString> text)
-{
-    inputAnswers_.push_back(text);
-}
-
 void ScriptedPlatform::Verify()
 {
     EXPECT_TRUE(openAnswers_.empty()) << openAnswers_.size() << " open answer(s) never asked for";
@@ -48,18 +31,6 @@ ScriptedPlatform::Answer(std::deque<std::optional<FileDialogResult>>& queue, con
     queue.pop_front();
     if (answer) QDir::setCurrent(QFileInfo(answer->path).absolutePath());
     return answer;
-}
-
-std::optional<FileDialogResult> ScriptedPlatform::OpenFileDialog(const FileDialogRequest& request)
-{
-    openRequests.push_back(request);
-    return Answer(openAnswers_, "file-open");
-}
-
-std::optional<FileDialogResult> ScriptedPlatform::SaveFileDialog(const FileDialogRequest& request)
-{
-    saveRequests.push_back(request);
-    return Answer(saveAnswers_, "file-save");
 }
 
 std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString& prompt,

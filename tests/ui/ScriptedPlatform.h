@@ -16,13 +16,27 @@ namespace trv::test {
 class ScriptedPlatform : public Platform {
   public:
     // A chosen path makes its folder current, as the real dialogs do; nothing means Cancel.
-    void QueueOpen(std::optional<QString> path, int filterIndex = 1);
-    void QueueSave(std::optional<QString> path, int filterIndex = 1);
-    void QueueInput(std::optional<QString> text);
+    void QueueOpen(std::optional<QString> path, int filterIndex = 1)
+    {
+        openAnswers_.push_back(Result(path, filterIndex));
+    }
+    void QueueSave(std::optional<QString> path, int filterIndex = 1)
+    {
+        saveAnswers_.push_back(Result(path, filterIndex));
+    }
+    void QueueInput(std::optional<QString> text) { inputAnswers_.push_back(text); }
     void Verify();
 
-    std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
-    std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
+    std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override
+    {
+        openRequests.push_back(request);
+        return Answer(openAnswers_, "file-open");
+    }
+    std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override
+    {
+        saveRequests.push_back(request);
+        return Answer(saveAnswers_, "file-save");
+    }
     void MessageBox(const QString& text) override { messages << text; }
     void ErrorBox(const QString& text) override { errors << text; }
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,
@@ -44,6 +58,10 @@ class ScriptedPlatform : public Platform {
     int processEventsCalls = 0;
 
   private:
+    static std::optional<FileDialogResult> Result(const std::optional<QString>& path, int filter)
+    {
+        return path ? std::optional(FileDialogResult{*path, filter}) : std::nullopt;
+    }
     std::optional<FileDialogResult> Answer(std::deque<std::optional<FileDialogResult>>& queue,
                                            const char* kind);
 

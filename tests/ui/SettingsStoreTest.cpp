@@ -1,119 +1,175 @@
+// The settings store under the main window: what a start makes of the store it finds, and
+// what the next file dialog leaves in it. A store that can't be used never stops the start
+// or a dialog; one that can't be read is never replaced.
+#include "UiTestSupport.h"
+
+#include "../platform/FaultFolders.h"
+
 #include "platform/SettingsStore.h"
-#include "platform/AppError.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QLabel>
 
-#include <gtest/gtest.h>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdlib>
-
-namespace trv {
+namespace trv::test {
 namespace {
 
-std::string Slurp(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<missing>");
-}
+namespace fs = std::filesystem;
 
-void Spit(const QString& path, const std::string& text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.data(), qint64(text.size()));
-}
+constexpr const char* kKeyLine = "[\\SoftWare\\Brolleck\\]\n";
 
-constexpr const char* kKey = "\\SoftWare\\Brolleck\\";
-
-TEST(SettingsStore, DefaultPathFollowsXdgConfigHomeAndFallsBackToHome)
+TEST(SettingsStorePath, FollowsXdgConfigHomeAndFallsBackToHome)
 {
-    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
-    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME"), oldHome = qgetenv("HOME");
     qputenv("XDG_CONFIG_HOME", "/x/conf");
     EXPECT_EQ(SettingsStore::DefaultPath(), "/x/conf/trevandel/settings.reg");
     qputenv("XDG_CONFIG_HOME", "relative/ignored");
     qputenv("HOME", "/home/u");
     EXPECT_EQ(SettingsStore::DefaultPath(), "/home/u/.config/trevandel/settings.reg");
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsStore::DefaultPath(), "/home/u/.config/trevandel/settings.reg");
     qputenv("XDG_CONFIG_HOME", oldXdg);
     qputenv("HOME", oldHome);
 }
 
-TEST(SettingsStore, WritesAReadableFileAndReadsItBack)
+enum class Fault { None, Unreadable, ReadOnlyFolder };
+
+struct StoreCase {
+    const char* name;
+    std::optional<std::string> content; // "@@": the stored folder, quoted
+    Fault fault;
+    bool greets;            // the key can't be found: the first-run message
+    const char* startError; // "" for none
+    bool startsInStored;
+    const char* dialogError;
+    bool kept; // the store is left byte for byte; otherwise the next start uses the choice
+};
+
+class SettingsStoreUi : public UiTest {};
+
+TEST_F(SettingsStoreUi, StartAndNextDialogForEveryKindOfStore)
 {
-    QTemporaryDir tmp;
-    const QString file = tmp.path() + "/deep/er/settings.reg";
-    SettingsStore store(file.toStdString());
-    EXPECT_FALSE(store.OpenKeyReadOnly(kKey)) << "no file yet";
-    ASSERT_TRUE(store.OpenKey(kKey, true));
-    store.WriteString("InitialDir", "/home/user/spectra");
-    EXPECT_EQ(Slurp(file), "; Trevandel settings\n\n[\\SoftWare\\Brolleck\\]\n"
-                           "\"InitialDir\"=\"/home/user/spectra\"\n");
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 151 + 7) & 0xFF);
+    const std::string key(kKeyLine);
+    const char* kFailedSet = "Failed to set data for 'InitialDir'";
+    const char* kBadType = "Invalid data type for 'InitialDir'";
+    const StoreCase cases[] = {
+        {"no store yet", std::nullopt, Fault::None, true, "", false, "", false},
+        {"other keys, CR LF, names in any case",
+         "; by hand\r\n[\\Other\\Key]\r\n\"Count\"=dword:00000010\r\n\r\n"
+         "[\\software\\BROLLECK\\]\r\n\"Colour\"=\"blue\"\r\n\"initialdir\"=@@\r\n",
+         Fault::None, false, "", true, "", false},
+        {"stored folder gone", key + "\"InitialDir\"=\"/no/such/folder\"\n", Fault::None, false, "",
+         false, "", false},
+        {"binary junk", junk, Fault::None, true, "", false, "", false},
+        {"NUL bytes", std::string(64, '\0'), Fault::None, true, "", false, "", false},
+        {"line cut in the value", key + "\"InitialDir\"=\"/home/us", Fault::None, false, "", false,
+         "", false},
+        {"name without its closing quote", key + "\"InitialDir=\"/tmp\"\n", Fault::None, false, "",
+         false, "", false},
+        {"key without its closing bracket", "[\\SoftWare\\Brolleck\\\n\"InitialDir\"=\"/tmp\"\n",
+         Fault::None, true, "", false, "", false},
+        {"hex value", key + "\"InitialDir\"=hex:2f,74,6d,70\n", Fault::None, false, kBadType, false,
+         "", false},
+        {"unquoted value", key + "\"InitialDir\"=/tmp\n", Fault::None, false, kBadType, false, "",
+         false},
+        {"too large to read",
+         key + "\"InitialDir\"=@@\n[\\Other\\]\n\"Keep\"=\"" + std::string(1 << 20, 'k') + "\"\n",
+         Fault::None, true, "", false, kFailedSet, true},
+        {"unreadable", key + "\"InitialDir\"=@@\n", Fault::Unreadable, true, "", false, kFailedSet,
+         true},
+        {"read-only folder", key + "\"InitialDir\"=@@\n", Fault::ReadOnlyFolder, false, "", true,
+         kFailedSet, true},
+    };
+    // Folder names with a quote and a backslash: the store escapes both and reads them back.
+    const QString stored = Work("stored \"s\" \\1"), chosen = Work("chosen \"c\" \\2");
+    QDir().mkpath(stored);
+    QDir().mkpath(chosen);
+    const auto escape = [](const QString& path) {
+        std::string out = "\"";
+        for (char ch : Str(path))
+            out += (ch == '"' || ch == '\\') ? std::string{'\\', ch} : std::string{ch};
+        return out + "\"";
+    };
+    const QString spm = chosen + "/ha1234.spm";
+    WriteBytes(spm, MakePca2(2560, [](int i) { return 1000u + static_cast<uint32_t>(i); }));
 
-    SettingsStore again(file.toStdString());
-    ASSERT_TRUE(again.OpenKeyReadOnly("\\software\\BROLLECK")); // names ignore case
-    EXPECT_EQ(again.ReadString("initialdir"), "/home/user/spectra");
-    EXPECT_EQ(again.ReadString("Absent"), "") << "an absent value reads empty";
-    EXPECT_FALSE(again.OpenKeyReadOnly("\\SoftWare\\Other\\"));
-}
+    std::string skipped;
+    for (const StoreCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<faults::FaultyFolder> readOnly;
+        QString file = SettingsFile();
+        if (c.fault == Fault::ReadOnlyFolder) {
+            readOnly.emplace(faults::Fault::ReadOnly);
+            if (!readOnly->Unavailable().empty()) {
+                skipped = readOnly->Unavailable();
+                continue;
+            }
+            file = QString::fromStdString(readOnly->File("trevandel/settings.reg"));
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(readOnly->Path().c_str()));
+        }
+        QDir().mkpath(QFileInfo(file).path());
+        std::string content = c.content.value_or("");
+        if (const auto at = content.find("@@"); at != std::string::npos)
+            content.replace(at, 2, escape(stored));
+        if (c.content) WriteBytes(file, content);
+        if (c.fault == Fault::Unreadable) {
+            QFile::remove(file); // root reads anything: a folder in its place can't be read
+            QDir().mkpath(file);
+        }
+        if (readOnly) readOnly->Arm();
+        QDir::setCurrent(Work());
+        platform_.messages.clear();
+        platform_.errors.clear();
 
-TEST(SettingsStore, EscapesQuotesAndBackslashesAndKeepsOtherContent)
-{
-    QTemporaryDir tmp;
-    const QString file = tmp.path() + "/settings.reg";
-    Spit(file, "; by hand\r\n[\\Other\\Key]\r\n\"Count\"=dword:00000010\r\n\r\n"
-               "[\\SoftWare\\Brolleck\\]\r\n\"Colour\"=\"blue\"\r\n");
-    SettingsStore store(file.toStdString());
-    ASSERT_TRUE(store.OpenKey(kKey, false));
-    const std::string odd = "C:\\dir \"quoted\" \xe9";
-    store.WriteString("InitialDir", odd);
-    const std::string text = Slurp(file);
-    EXPECT_NE(text.find("\"InitialDir\"=\"C:\\\\dir \\\"quoted\\\" \xe9\""), std::string::npos)
-        << text;
-    EXPECT_NE(text.find("\"Count\"=dword:00000010"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"Colour\"=\"blue\""), std::string::npos) << text;
+        TForm1& f = Start();
+        EXPECT_EQ(platform_.messages, c.greets ? QStringList{"First timer huh?"} : QStringList{});
+        EXPECT_EQ(platform_.errors, *c.startError ? QStringList{c.startError} : QStringList{});
+        EXPECT_EQ(QDir::currentPath(), c.startsInStored ? stored : Work());
+        EXPECT_EQ(f.Label1->text(), "-") << "the window is built all the same";
+        platform_.errors.clear();
 
-    SettingsStore again(file.toStdString());
-    ASSERT_TRUE(again.OpenKeyReadOnly(kKey));
-    EXPECT_EQ(again.ReadString("InitialDir"), odd);
-    EXPECT_EQ(again.ReadString("Colour"), "blue");
-}
-
-TEST(SettingsStore, ValueOfAnotherTypeIsAnError)
-{
-    QTemporaryDir tmp;
-    const QString file = tmp.path() + "/settings.reg";
-    Spit(file, "[\\SoftWare\\Brolleck\\]\n\"InitialDir\"=dword:00000010\n");
-    SettingsStore store(file.toStdString());
-    ASSERT_TRUE(store.OpenKeyReadOnly(kKey));
-    try {
-        store.ReadString("InitialDir");
-        FAIL() << "no error";
+        OpenViaDialog(spm);
+        EXPECT_EQ(f.Label1->text(), "ha1234.spm") << "the open goes on";
+        EXPECT_EQ(QDir::currentPath(), chosen) << "the dialog's choice stands";
+        EXPECT_EQ(platform_.errors, *c.dialogError ? QStringList{c.dialogError} : QStringList{});
+        Stop();
+        if (c.kept) {
+            EXPECT_EQ(QFileInfo(file).isDir() ? "(a folder)" : ReadBytes(file),
+                      c.fault == Fault::Unreadable ? "(a folder)" : content);
+            const QDir folder = QFileInfo(file).dir();
+            EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                      QStringList{"settings.reg"})
+                << "no temporary file is left behind";
+        }
+        else {
+            const std::string written = ReadBytes(file);
+            const std::string line = "\"InitialDir\"=" + escape(chosen); // name as stored
+            if (!c.content) {
+                EXPECT_EQ(written, "; Trevandel settings\n\n" + key + line + "\n");
+            }
+            EXPECT_NE(written.find("=" + escape(chosen) + "\n"), std::string::npos) << written;
+            if (c.startsInStored) {
+                EXPECT_NE(written.find("\"Count\"=dword:00000010"), std::string::npos);
+                EXPECT_NE(written.find("\"Colour\"=\"blue\""), std::string::npos);
+            }
+            QDir::setCurrent(Work());
+            platform_.messages.clear();
+            Start();
+            EXPECT_TRUE(platform_.messages.isEmpty());
+            EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
+            EXPECT_EQ(QDir::currentPath(), chosen);
+            Stop();
+        }
+        QDir::setCurrent(Work());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(tmp_.path() + "/config"));
+        QDir(tmp_.path() + "/config").removeRecursively();
     }
-    catch (const AppError& e) {
-        EXPECT_STREQ(e.what(), "Invalid data type for 'InitialDir'");
-    }
-}
-
-TEST(SettingsStore, UnwritableLocationFailsWithTheStoreText)
-{
-    QTemporaryDir tmp;
-    Spit(tmp.path() + "/plainfile", "x");
-    // A folder that can't exist: its parent is a regular file.
-    SettingsStore store((tmp.path() + "/plainfile/trevandel/settings.reg").toStdString());
-    ASSERT_TRUE(store.OpenKey(kKey, true));
-    try {
-        store.WriteString("InitialDir", "/x");
-        FAIL() << "no error";
-    }
-    catch (const AppError& e) {
-        EXPECT_STREQ(e.what(), "Failed to set data for 'InitialDir'");
-    }
-    EXPECT_FALSE(store.OpenKeyReadOnly(kKey));
-    EXPECT_FALSE(store.OpenKey(kKey, false)) << "without create, a missing key does not open";
+    if (!skipped.empty()) GTEST_SKIP() << "read-only folder: " << skipped;
 }
 
 } // namespace
-} // namespace trv
+} // namespace trv::test

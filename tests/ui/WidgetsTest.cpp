@@ -70,30 +70,5 @@ TEST(MaskEditField, BackspaceAndDeleteEmptyPositionsAndKeepLiterals)
     EXPECT_EQ(field.Value(), "12 . 0");
 }
 
-TEST(MaskEditField, AssignedTextsGoThroughTheFitRuleAndMaskChangesReflow)
-{
-    MaskEditField fold(kFolding512Mask, "512.0000");
-    fold.SetMask(kFolding1024Mask);
-    EXPECT_EQ(fold.Value(), "5120.000 ");
-    EXPECT_EQ(Shown(fold), "5120.000_");
-    fold.SetMask(kFolding512Mask);
-    EXPECT_EQ(fold.Value(), "512.0000");
-
-    fold.SetValue("1024.5");
-    EXPECT_EQ(fold.Value(), "102.5   ");
-    EXPECT_FALSE(fold.CanUndo()) << "an assignment is not an undoable edit";
-}
-
-TEST(MaskEditField, TextLongerThanItsMaskStaysWholeAndCanBeShortened)
-{
-    MaskEditField fold(kFolding1024Mask, "1024.0000");
-    fold.SetMask(kFolding512Mask);
-    EXPECT_EQ(fold.Value(), "102.40000");
-    EXPECT_EQ(Shown(fold), "102.40000");
-    fold.setCursorPosition(9);
-    QTest::keyClick(&fold, Qt::Key_Backspace);
-    EXPECT_EQ(fold.Value(), "102.4000");
-}
-
 } // namespace
 } // namespace trv
