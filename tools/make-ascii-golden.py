@@ -9,7 +9,7 @@ value of the double.
 import os
 from decimal import Decimal, ROUND_HALF_EVEN, Context
 
-os.chdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'export', 'data'))
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'export', 'data')
 
 
 def general(v, sep='.'):
@@ -62,19 +62,25 @@ def write_counts(name, vals):
         f.write('\n'.join(map(str, vals)) + '\n')
 
 
-c512 = counts(512, 7)
-c1024 = counts(1024, 12345)
-write_counts('counts512.txt', c512)
-write_counts('counts1024.txt', c1024)
-with open('table_channel_512.txt', 'wb') as f:
-    f.write(table(c512))
-# Z and C as the header fields hold them: " 255.37" and "0.1234567890123"
-with open('table_velocity_1024.txt', 'wb') as f:
-    f.write(table(c1024, (float('255.37'), float('0.1234567890123'))))
+def main():
+    os.chdir(DATA)
+    c512 = counts(512, 7)
+    c1024 = counts(1024, 12345)
+    write_counts('counts512.txt', c512)
+    write_counts('counts1024.txt', c1024)
+    with open('table_channel_512.txt', 'wb') as f:
+        f.write(table(c512))
+    # Z and C as the header fields hold them: " 255.37" and "0.1234567890123"
+    with open('table_velocity_1024.txt', 'wb') as f:
+        f.write(table(c1024, (float('255.37'), float('0.1234567890123'))))
 
-# self-checks of the format against known spellings
-for v, s in [(0.0005, '0.0005'), (0.09135, '0.09135'), (0.00005, '5E-5'), (1e15, '1E15'),
-             (999999999999999.0, '999999999999999'), (123456789012345678.0, '1.23456789012346E17'),
-             (0.1 + 0.2, '0.3'), (-11.6928, '-11.6928'), (1.5e15, '1.5E15'), (-2.5e-7, '-2.5E-7'),
-             (100.0, '100')]:
-    assert general(v) == s, (v, general(v), s)
+    # self-checks of the format against known spellings
+    for v, s in [(0.0005, '0.0005'), (0.09135, '0.09135'), (0.00005, '5E-5'), (1e15, '1E15'),
+                 (999999999999999.0, '999999999999999'), (123456789012345678.0, '1.23456789012346E17'),
+                 (0.1 + 0.2, '0.3'), (-11.6928, '-11.6928'), (1.5e15, '1.5E15'), (-2.5e-7, '-2.5E-7'),
+                 (100.0, '100')]:
+        assert general(v) == s, (v, general(v), s)
+
+
+if __name__ == '__main__':
+    main()

@@ -40,7 +40,7 @@ def base_pca2():
     """A well-formed 1024-channel PCA2 file of MAX_SIZE bytes with two good stamps."""
     header = MAX_SIZE - 4096
     buf = bytearray(b"\x00" * header)
-    put(buf, 0, b"SPM spectrum from the acquisition program, version 2")
+    put(buf, 0, b"Spectrum file of the acquisition program, version 2")
     put(buf, 362, b"12:34:56   ")
     put(buf, 375, b"Jan  5  2001")
     put(buf, 388, b" 1:02:03 PM")
