@@ -3,9 +3,7 @@
 // The corpus of bad and borderline input files in tests/data/bad (written by
 // tools/make-bad-corpus.py) and its manifest: one row per file with what reading it must give.
 
-#include <cstring>
 #include <fstream>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -65,16 +63,11 @@ inline std::string Unescape(std::string_view text)
 // even one byte past the end (a std::string's spare capacity would hide it).
 class ExactBytes {
   public:
-    explicit ExactBytes(std::string_view bytes)
-        : size_(bytes.size()), data_(std::make_unique<char[]>(size_ ? size_ : 1))
-    {
-        if (size_ > 0) std::memcpy(data_.get(), bytes.data(), size_);
-    }
-    std::string_view View() const { return {size_ == 0 ? nullptr : data_.get(), size_}; }
+    explicit ExactBytes(std::string_view bytes) : data_(bytes.begin(), bytes.end()) {}
+    std::string_view View() const { return {data_.data(), data_.size()}; }
 
   private:
-    std::size_t size_;
-    std::unique_ptr<char[]> data_;
+    std::vector<char> data_;
 };
 
 } // namespace trv::corpus

@@ -32,10 +32,8 @@ inline std::string ReadAll(const std::string& path)
 
 inline void WriteAll(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    out.close();
-    if (!out) throw std::runtime_error("cannot write " + path);
+    if (!(std::ofstream(path, std::ios::binary) << bytes << std::flush))
+        throw std::runtime_error("cannot write " + path);
 }
 
 // The AppError text a call ends with, or "(no error)".
@@ -125,21 +123,12 @@ class FaultyFolder {
 // Makes the rename step of the atomic write fail with the given errno while the object lives.
 class FailingRename {
   public:
-    explicit FailingRename(int err) : previous_(SetRenameFunctionForTesting(&Fail))
-    {
-        Errno() = err;
-    }
+    explicit FailingRename(int err) : previous_(SetRenameFunctionForTesting(&Fail)) { err_ = err; }
     ~FailingRename() { SetRenameFunctionForTesting(previous_); }
-    FailingRename(const FailingRename&) = delete;
-    FailingRename& operator=(const FailingRename&) = delete;
 
   private:
-    static int& Errno()
-    {
-        static int err = 0;
-        return err;
-    }
-    static int Fail(const char*, const char*) { return errno = Errno(), -1; }
+    static int Fail(const char*, const char*) { return errno = err_, -1; }
+    inline static int err_ = 0;
     RenameFunction previous_;
 };
 

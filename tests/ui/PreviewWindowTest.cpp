@@ -1,45 +1,24 @@
 // The preview window: shown by "View", redrawn when resized, printed, and its context menu.
 #include "PlotUiSupport.h"
-#include "UiTestSupport.h"
 
 #include "plot/Bmp.h"
 #include "ui/IntEditField.h"
 #include "ui/TForm2.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
-
-#include <cmath>
 
 namespace trv::test {
 namespace {
 
-uint32_t Doublet(int i)
-{
-    const auto dip = [](double x) { return 3000.0 * std::exp(-x * x / 50.0); };
-    return static_cast<uint32_t>(100000.0 - dip(i - 300.0) - dip(723.0 - i));
-}
-
-class PreviewWindow : public UiTest {
+class PreviewWindow : public PlotUiTest {
   protected:
-    TForm1& StartWithSpectrum()
-    {
-        TForm1& f = Start();
-        f.resize(1000, 800);
-        f.show();
-        QApplication::processEvents();
-        OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, Doublet)));
-        return f;
-    }
-
     // Clicks "View" and runs `inside` while the window is shown; the window is closed after.
     void WhileViewing(const std::function<void(TForm2&)>& inside)
     {
@@ -60,7 +39,7 @@ class PreviewWindow : public UiTest {
 
 TEST_F(PreviewWindow, ViewShowsTheSamePlotMaximisedAndModal)
 {
-    TForm1& f = StartWithSpectrum();
+    TForm1& f = StartShown();
     f.Edit4->setText("30"); // read at the drawing, though the main image was not redrawn
     WhileViewing([&](TForm2& w) {
         EXPECT_EQ(QApplication::activeModalWidget(), &w);
@@ -72,19 +51,9 @@ TEST_F(PreviewWindow, ViewShowsTheSamePlotMaximisedAndModal)
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 
-TEST_F(PreviewWindow, EscapeAndEnterClose)
-{
-    StartWithSpectrum();
-    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return})
-        WhileViewing([&](TForm2& w) {
-            QTest::keyClick(&w, key);
-            EXPECT_FALSE(w.isVisible()) << key;
-        });
-}
-
 TEST_F(PreviewWindow, ResizeRedrawsTheLastPreparedDataInTheNewFrame)
 {
-    TForm1& f = StartWithSpectrum();
+    TForm1& f = StartShown();
     TForm2& w = *f.Form2;
     WhileViewing([](TForm2&) {});
     const PlotSettings prepared = f.CurrentPlotSettings();
@@ -100,19 +69,14 @@ TEST_F(PreviewWindow, ResizeRedrawsTheLastPreparedDataInTheNewFrame)
     QApplication::processEvents();
     ASSERT_EQ(w.Image1->size(), QSize(700, 500 - 41));
 
-    PlotState state;
-    InitPlotState(state);
-    PreparePlot(state, f.Counts(), prepared);
-    PlotSurface surface;
-    DrawPlot(state, f.CurrentPlotSettings(), f.SpectrumNameBytes(), surface, 700, 459);
-    EXPECT_TRUE(SameImage(PreviewShown(), surface.Image().convertToFormat(QImage::Format_RGB32)));
+    EXPECT_TRUE(SameImage(PreviewShown(), ReferencePlot(f, 700, 459, prepared)));
     w.hide();
 }
 
 // The buttons are hidden while printing and come back after, with or without a printer.
 TEST_F(PreviewWindow, PrintHidesTheButtonsWhilePrintingAndReportsAMissingPrinter)
 {
-    StartWithSpectrum();
+    StartShown();
     for (const bool printer : {true, false}) {
         SCOPED_TRACE(printer);
         platform_.hasPrinter = printer;
@@ -140,7 +104,7 @@ TEST_F(PreviewWindow, PrintHidesTheButtonsWhilePrintingAndReportsAMissingPrinter
 
 TEST_F(PreviewWindow, ContextMenuSavesThisImageAndOpensTheLastBitmap)
 {
-    TForm1& f = StartWithSpectrum();
+    TForm1& f = StartShown();
     TForm2& w = *f.Form2;
     EXPECT_EQ(w.PopupMenu1->actions(), (QList<QAction*>{w.Saveimageasbitmap1, w.Openlastbitmap1}));
 

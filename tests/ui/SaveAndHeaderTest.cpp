@@ -16,19 +16,18 @@ const std::string kDefaultLine1 =
 const std::string kDefaultLine2 =
     "512 009 245 512.0000 000 128.00 0.09135 08 000.00 0.00000 000.00 0.00000\r\n";
 
-std::string DataLines(const std::vector<uint32_t>& values)
-{
-    std::string out;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        out += std::to_string(values[i]) + " ";
-        if (i % 8 == 7) out += "\r\n";
-    }
-    return out;
-}
-
 uint32_t Pattern(int i)
 {
     return i == 0 ? 3u : i == 1 ? 4u : i == 5 ? 0xFFFFFFFFu : uint32_t(i);
+}
+
+// The 512 counts of Pattern as data lines: eight to a line, each followed by a space.
+std::string DataLines()
+{
+    std::string out;
+    for (int i = 0; i < 512; ++i)
+        out += std::to_string(Pattern(i)) + (i % 8 == 7 ? " \r\n" : " ");
+    return out;
 }
 
 class SaveExp : public UiTest {};
@@ -52,12 +51,9 @@ TEST_F(SaveExp, SaveWritesBesideTheCurrentFolderUnderTheSpectrumName)
     WriteBytes(Work("data/ha1234.exp"), "old content");
     f.aSave->trigger();
     const std::string written = ReadBytes(Work("data/ha1234.exp"));
-    std::vector<uint32_t> counts(512);
-    for (int i = 0; i < 512; ++i)
-        counts[size_t(i)] = Pattern(i);
     const std::string line1 =
         "HA1234   " + std::string("HA1234: ") + std::string(48, ' ') + "0.0T     295 K\r\n";
-    EXPECT_EQ(written, line1 + kDefaultLine2 + DataLines(counts));
+    EXPECT_EQ(written, line1 + kDefaultLine2 + DataLines());
     EXPECT_EQ(QDir(Work("data")).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "no temporary file is left beside it";
 }
@@ -126,15 +122,14 @@ TEST_F(SaveExp, FailedSaveShowsTheIoTextAndKeepsTheOldFile)
 TEST_F(SaveExp, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
 {
     TForm1& f = Start();
+    const auto fields = [&f] {
+        return QStringList{f.Edit8->text(), f.Edit10->text(),
+                           QString::fromStdString(f.MaskEdit4->Value()), f.MaskEdit4->text()};
+    };
     ChooseSaveAsMode(0);
-    EXPECT_EQ(f.Edit8->text(), "1024");
-    EXPECT_EQ(f.Edit10->text(), "503");
-    EXPECT_EQ(f.MaskEdit4->Value(), "5120.000 ");
-    EXPECT_EQ(f.MaskEdit4->text(), "5120.000_");
+    EXPECT_EQ(fields(), (QStringList{"1024", "503", "5120.000 ", "5120.000_"}));
     ChooseSaveAsMode(2);
-    EXPECT_EQ(f.Edit8->text(), "512");
-    EXPECT_EQ(f.Edit10->text(), "245");
-    EXPECT_EQ(f.MaskEdit4->Value(), "512.0000");
+    EXPECT_EQ(fields(), (QStringList{"512", "245", "512.0000", "512.0000"}));
 
     // A typed 1024.0000 under the wide mask keeps all nine characters under the narrow one.
     ChooseSaveAsMode(0);
@@ -144,8 +139,7 @@ TEST_F(SaveExp, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
     QTest::keyClicks(f.MaskEdit4, "1024.0000");
     EXPECT_EQ(f.MaskEdit4->Value(), "1024.0000");
     ChooseSaveAsMode(1);
-    EXPECT_EQ(f.MaskEdit4->Value(), "102.40000");
-    EXPECT_EQ(f.MaskEdit4->text(), "102.40000");
+    EXPECT_EQ(fields(), (QStringList{"512", "245", "102.40000", "102.40000"}));
     EXPECT_EQ(f.CurrentHeader().FoldingChannel.Text(), "102.40000");
 
     // The keyboard choice runs the reaction too; the text is not limited by the arrows' range.

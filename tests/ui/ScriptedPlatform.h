@@ -7,35 +7,39 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace trv::test {
 
-// A Platform that answers from queues and records what the window showed. Asking a dialog
+// A Platform that answers from queues and records what the window showed. A dialog asked
 // with nothing queued fails the test; so does an answer left over at the end (Verify).
 class ScriptedPlatform : public Platform {
   public:
     // A chosen path makes its folder current, as the real dialogs do; nothing means Cancel.
-    void QueueOpen(std::optional<QString> path, int filterIndex = 1)
+    void QueueOpen(const std::optional<QString>& path, int filterIndex = 1)
     {
-        openAnswers_.push_back(Result(path, filterIndex));
+        open_.push_back({path.value_or(QString()), filterIndex});
     }
-    void QueueSave(std::optional<QString> path, int filterIndex = 1)
+    void QueueSave(const std::optional<QString>& path, int filterIndex = 1)
     {
-        saveAnswers_.push_back(Result(path, filterIndex));
+        save_.push_back({path.value_or(QString()), filterIndex});
     }
-    void QueueInput(std::optional<QString> text) { inputAnswers_.push_back(text); }
+    void QueueInput(const std::optional<QString>& text)
+    {
+        input_.emplace_back(text.has_value(), text.value_or(QString()));
+    }
     void Verify();
 
     std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override
     {
         openRequests.push_back(request);
-        return Answer(openAnswers_, "file-open");
+        return Answer(open_, "file-open");
     }
     std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override
     {
         saveRequests.push_back(request);
-        return Answer(saveAnswers_, "file-save");
+        return Answer(save_, "file-save");
     }
     void MessageBox(const QString& text) override { messages << text; }
     void ErrorBox(const QString& text) override { errors << text; }
@@ -44,7 +48,12 @@ class ScriptedPlatform : public Platform {
     void ShellOpen(const QString& path) override { shellOpened << path; }
     // Without a printer it fails as the real one does; onPrint sees the widget first.
     void PrintWidget(QWidget* widget) override;
-    void ProcessEvents() override { ++processEventsCalls; }
+    // Where a reaction gives way to other events; onProcessEvents runs once there.
+    void ProcessEvents() override
+    {
+        ++processEventsCalls;
+        if (onProcessEvents) std::exchange(onProcessEvents, {})();
+    }
 
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
@@ -55,19 +64,14 @@ class ScriptedPlatform : public Platform {
     int printed = 0;
     bool hasPrinter = true;
     std::function<void(QWidget*)> onPrint;
+    std::function<void()> onProcessEvents;
     int processEventsCalls = 0;
 
   private:
-    static std::optional<FileDialogResult> Result(const std::optional<QString>& path, int filter)
-    {
-        return path ? std::optional(FileDialogResult{*path, filter}) : std::nullopt;
-    }
-    std::optional<FileDialogResult> Answer(std::deque<std::optional<FileDialogResult>>& queue,
-                                           const char* kind);
+    std::optional<FileDialogResult> Answer(std::deque<FileDialogResult>& queue, const char* kind);
 
-    std::deque<std::optional<FileDialogResult>> openAnswers_;
-    std::deque<std::optional<FileDialogResult>> saveAnswers_;
-    std::deque<std::optional<QString>> inputAnswers_;
+    std::deque<FileDialogResult> open_, save_;   // an empty path cancels
+    std::deque<std::pair<bool, QString>> input_; // false cancels
 };
 
 } // namespace trv::test

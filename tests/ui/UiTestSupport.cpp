@@ -12,44 +12,37 @@ namespace trv::test {
 
 namespace {
 
-void PutCount(std::string& bytes, std::size_t at, uint32_t v)
+void PutCounts(std::string& bytes, std::size_t at, int channels,
+               const std::function<uint32_t(int)>& count)
 {
-    for (int b = 0; b < 4; ++b)
-        bytes[at + b] = static_cast<char>((v >> (8 * b)) & 0xFF);
-}
-
-void PutText(std::string& bytes, std::size_t at, const std::string& text)
-{
-    bytes.replace(at, text.size(), text);
+    for (int i = 0; i < channels; ++i)
+        for (int b = 0; b < 4; ++b)
+            bytes[at + 4 * i + b] = static_cast<char>(count(i) >> (8 * b));
 }
 
 } // namespace
 
-std::string MakePca2(int size, const std::function<uint32_t(int)>& count, const std::string& time,
-                     const std::string& date)
+std::string MakePca2(int size, const std::function<uint32_t(int)>& count)
 {
     const int channels = size <= 3000 ? 512 : 1024;
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    PutText(bytes, 362, time);
-    PutText(bytes, 375, date);
-    PutText(bytes, 388, time);
-    PutText(bytes, 401, date);
-    const std::size_t header = static_cast<std::size_t>(size - 4 * channels);
-    for (int i = 0; i < channels; ++i)
-        PutCount(bytes, header + 4 * i, count(i));
+    for (const std::size_t at : {362, 388}) {
+        bytes.replace(at, 11, "12:34:56   ");
+        bytes.replace(at + 13, 12, "Jan  5  2001");
+    }
+    PutCounts(bytes, static_cast<std::size_t>(size - 4 * channels), channels, count);
     return bytes;
 }
 
+// The marker in the header, stamps at 386 and 399, counts from 450 to the end of the file.
 std::string MakePca3(int channels, const std::function<uint32_t(int)>& count,
                      const std::string& stamp1, const std::string& stamp2)
 {
-    // 2498 bytes for 512 channels, 4546 for 1024: the count block ends the file.
     std::string bytes(static_cast<std::size_t>(450 + 4 * channels), '\0');
-    PutText(bytes, 10, "pca3.exe");
-    PutText(bytes, 386, stamp1);
-    PutText(bytes, 399, stamp2);
-    for (int i = 0; i < channels; ++i)
-        PutCount(bytes, 450 + 4 * i, count(i));
+    bytes.replace(10, 8, "pca3.exe");
+    bytes.replace(386, stamp1.size(), stamp1);
+    bytes.replace(399, stamp2.size(), stamp2);
+    PutCounts(bytes, 450, channels, count);
     return bytes;
 }
 
@@ -92,29 +85,6 @@ TForm1& UiTest::Start()
                                      std::make_unique<SettingsStore>(SettingsStore::DefaultPath()),
                                      LocaleFormats::Fixed());
     return *form_;
-}
-
-QString UiTest::Work(const QString& name) const
-{
-    return name.isEmpty() ? tmp_.path() + "/work" : tmp_.path() + "/work/" + name;
-}
-
-QString UiTest::SettingsFile() const
-{
-    return tmp_.path() + "/config/trevandel/settings.reg";
-}
-
-QString UiTest::WriteSpm(const QString& name, const std::string& bytes)
-{
-    const QString path = Work(name);
-    WriteBytes(path, bytes);
-    return path;
-}
-
-void UiTest::OpenViaDialog(const QString& path)
-{
-    platform_.QueueOpen(path);
-    form_->aOpen->trigger();
 }
 
 void UiTest::ChooseSaveAsMode(int item)

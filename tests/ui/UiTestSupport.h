@@ -17,10 +17,8 @@
 namespace trv::test {
 
 // Bytes of a PCA2 file of `size` bytes (512 channels up to 3000 bytes), counts from `count`,
-// both stamps set to the given time and date fields.
-std::string MakePca2(int size, const std::function<uint32_t(int)>& count,
-                     const std::string& time = "12:34:56   ",
-                     const std::string& date = "Jan  5  2001");
+// both stamps 12:34:56 on 5 Jan 2001.
+std::string MakePca2(int size, const std::function<uint32_t(int)>& count);
 // Bytes of a PCA3 file: marker in the header, stamps at 386 and 399, counts from 450.
 std::string MakePca3(int channels, const std::function<uint32_t(int)>& count,
                      const std::string& stamp1, const std::string& stamp2);
@@ -41,12 +39,23 @@ class UiTest : public ::testing::Test {
     void Stop() { form_.reset(); }
     TForm1& Form() { return *form_; }
 
-    QString Work(const QString& name = QString()) const;
-    QString SettingsFile() const;
+    QString Work(const QString& name = QString()) const
+    {
+        return tmp_.path() + "/work" + (name.isEmpty() ? "" : "/" + name);
+    }
+    QString SettingsFile() const { return tmp_.path() + "/config/trevandel/settings.reg"; }
     // Writes an SPM file into the working folder and returns its full path.
-    QString WriteSpm(const QString& name, const std::string& bytes);
+    QString WriteSpm(const QString& name, const std::string& bytes)
+    {
+        WriteBytes(Work(name), bytes);
+        return Work(name);
+    }
     // Opens through the "Open spm" action with a scripted answer.
-    void OpenViaDialog(const QString& path);
+    void OpenViaDialog(const QString& path)
+    {
+        platform_.QueueOpen(path);
+        form_->aOpen->trigger();
+    }
     // What the user does when choosing an item of the save-as mode list.
     void ChooseSaveAsMode(int item);
     // Shows the window and makes it the active one, so focus and shortcuts work.
