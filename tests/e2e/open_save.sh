@@ -54,6 +54,20 @@ keys() {  # window-id key...
   xdotool key --delay 60 "$@"
 }
 
+# Ctrl+O, the typed name into the real dialog, Return, Ctrl+S; waits for the EXP file.
+# $1: what to type, $2: what to say when the dialog does not come up.
+open_and_save() {
+  keys "$main" ctrl+o
+  dlg=$(wait_window 'Open|spm|Spm') || fail "$2"
+  sleep 0.3
+  xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+  xdotool type --delay 5 "$1"
+  xdotool key Return
+  sleep 1
+  keys "$main" ctrl+s
+  for _ in $(seq 1 50); do [ -f "$work/data/$name.exp" ] && break; sleep 0.1; done
+}
+
 # First start: the first-start message comes before the main window.
 (cd "$work/start" && exec "$app") &
 app_pid=$!
@@ -62,15 +76,7 @@ sleep 0.5
 keys "$msg" Return
 main=$(wait_window '^Trevandel$') || fail "main window not shown"
 sleep 0.5
-keys "$main" ctrl+o
-dlg=$(wait_window 'Open|spm|Spm') || fail "open dialog not shown"
-sleep 0.3
-xdotool windowfocus --sync "$dlg" 2>/dev/null || true
-xdotool type --delay 5 "$work/data/$name.spm"
-xdotool key Return
-sleep 1
-keys "$main" ctrl+s
-for _ in $(seq 1 50); do [ -f "$work/data/$name.exp" ] && break; sleep 0.1; done
+open_and_save "$work/data/$name.spm" "open dialog not shown"
 [ -f "$work/data/$name.exp" ] || fail "Ctrl+S wrote no $name.exp into the sample's folder"
 cmp "$work/data/$name.exp" "$work/expected/$name.exp" || fail "EXP differs from the converter's"
 grep -q 'InitialDir' "$XDG_CONFIG_HOME"/trevandel/* || fail "the last folder was not stored"
@@ -83,15 +89,7 @@ app_pid=$!
 main=$(wait_window '^Trevandel$') || fail "main window not shown on the second start"
 sleep 0.8
 count=$(xdotool search --onlyvisible --name '.' 2>/dev/null | wc -l)
-keys "$main" ctrl+o
-dlg=$(wait_window 'Open|spm|Spm') || fail "open dialog not shown on the second start (a message box in the way?)"
-sleep 0.3
-xdotool windowfocus --sync "$dlg" 2>/dev/null || true
-xdotool type --delay 5 "$name.spm"
-xdotool key Return
-sleep 1
-keys "$main" ctrl+s
-for _ in $(seq 1 50); do [ -f "$work/data/$name.exp" ] && break; sleep 0.1; done
+open_and_save "$name.spm" "open dialog not shown on the second start (a message box in the way?)"
 [ -f "$work/data/$name.exp" ] || fail "second start did not open in the sample's folder (visible windows: $count)"
 cmp "$work/data/$name.exp" "$work/expected/$name.exp" || fail "EXP differs on the second start"
 echo "PASS"
