@@ -9,8 +9,10 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/lib/xvfb.sh"
+
 work=$(mktemp -d)
-display=""
 xvfb_pid="" app_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
@@ -19,14 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 90 130); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display"; exit 1; }
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 1600x1000x24 "$work/xvfb.log" || { echo "FAIL: no X server"; exit 1; }
 
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/data" "$work/start" "$work/expected"
@@ -84,6 +79,7 @@ kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
 
 # Second start: silent, and dialogs open in the sample's folder, so a bare name is found.
 rm -f "$work/data/$name.exp"
+xvfb_alive || { cat "$work/xvfb.log"; fail "the X server went away after the first start"; }
 (cd "$work/start" && exec "$app") &
 app_pid=$!
 main=$(wait_window '^Trevandel$') || fail "main window not shown on the second start"
