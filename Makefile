@@ -4,6 +4,8 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS  ?=
+FUZZ_SEED  ?= 1
 PKG_BUILD  ?= build-pkg
 CMAKE_ARGS ?=
 WERROR     ?= ON
@@ -43,13 +45,14 @@ bench: deps $(BENCH_BUILD)/build.ninja
 	@./scripts/run-bench $(BENCH_BUILD)
 
 # libFuzzer targets (clang, ASan, UBSan), each run for FUZZ_SECONDS on a scratch copy of its
-# seed corpus; fails when any finds a crash.
+# seed corpus, from a random seed; with FUZZ_RUNS, exactly that many runs from FUZZ_SEED, which
+# repeats. Fails when any finds a crash.
 $(FUZZ_BUILD)/build.ninja:
 	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD)
-	./fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	./fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS) $(if $(FUZZ_RUNS),$(FUZZ_RUNS) $(FUZZ_SEED))
 
 # A .deb of the program and the batch converter (Release, no tests), made with CPack. Warnings
 # are errors in the test builds; at -O3 GCC 12 also warns falsely inside libstdc++'s strings.

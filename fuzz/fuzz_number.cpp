@@ -1,7 +1,8 @@
 // DotStrToFloat and the velocity number format. The first byte picks the check:
 //   0: the bytes as a header field's text, compared with the C library's reading;
 //   1: the bytes as a double: its printed form reads back to the same double when the double
-//      has at most 15 significant digits, and to its 15-digit rounding otherwise;
+//      has at most 15 significant digits, and to its 15-digit rounding otherwise (refused when
+//      that rounding passes the largest double);
 //   2: two field texts and a few counts through BuildASCIITable.
 #include "FuzzCheck.h"
 
@@ -137,11 +138,24 @@ void CheckDouble(double v, char separator)
     std::string dotted = s;
     for (char& ch : dotted)
         if (ch == separator) ch = '.';
-    const double back = trv::DotStrToFloat(dotted);
 
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14e", v);
     const double rounded = std::strtod(buf, nullptr);
+    if (std::isinf(rounded)) {
+        // Within half a unit of the 15th digit of the largest double: the printed text rounds
+        // up past it ("1.79769313486232E308"), and reading it back is refused as too large.
+        bool refused = false;
+        try {
+            (void)trv::DotStrToFloat(dotted);
+        }
+        catch (const trv::AppError&) {
+            refused = true;
+        }
+        FUZZ_CHECK(refused);
+        return;
+    }
+    const double back = trv::DotStrToFloat(dotted);
     // Rounding to 15 digits may carry into a value the format prints as zero only for zero.
     FUZZ_CHECK(back == rounded || (std::fabs(rounded) < 2.2250738585072014e-308 && back == 0));
     if (rounded == v && std::fabs(v) >= 2.2250738585072014e-308) FUZZ_CHECK(back == v);
