@@ -11,12 +11,15 @@
 
 #include <array>
 #include <charconv>
+#include <compare>
 #include <exception>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <span>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace trv {
 
@@ -373,12 +376,43 @@ std::string_view FolderPart(std::string_view path)
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
 }
 
+// A file as the file system knows it, whatever path spells it.
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    auto operator<=>(const FileId&) const = default;
+};
+
+FileId IdOf(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino};
+}
+
+// What a path names now: the entry itself and, for a symbolic link, the file it leads to.
+// Nothing for a path that names nothing.
+void AddIdentities(const std::string& path, std::set<FileId>& ids)
+{
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) return;
+    ids.insert(IdOf(st));
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) == 0) ids.insert(IdOf(st));
+}
+
+// Folders and files in messages and on the terminal: control bytes from a name or a file
+// must not break the one-line-per-file output or steer the terminal.
+std::string Shown(std::string_view text)
+{
+    return EscapeControlBytes(text);
+}
+
 class Converter {
   public:
+    // inputs: every file this run reads, which no output may replace.
     Converter(const Options& options, const LocaleFormats& locale,
-              std::optional<CalibrationValues> calibration, std::ostream& out, std::ostream& err)
-        : options_(options), locale_(locale), calibration_(std::move(calibration)), out_(out),
-          err_(err)
+              std::optional<CalibrationValues> calibration, std::set<FileId> inputs,
+              std::ostream& out, std::ostream& err)
+        : options_(options), locale_(locale), calibration_(std::move(calibration)),
+          inputs_(std::move(inputs)), out_(out), err_(err)
     {
     }
 
@@ -398,7 +432,7 @@ class Converter {
         if (options_.info || options_.findFold) {
             if (options_.info) {
                 for (const std::string& line : SpmInfoCaptions(info, locale_))
-                    out_ << line << '\n';
+                    out_ << Shown(line) << '\n';
             }
             if (options_.findFold) {
                 const std::optional<std::string> channel = SuggestFoldingChannel(
@@ -408,7 +442,7 @@ class Converter {
                     return Fail(path, "no folding channel found: the plotted window holds no "
                                       "mirrored channels with counts");
                 }
-                out_ << path << ": " << *channel << '\n';
+                out_ << Shown(path) << ": " << *channel << '\n';
             }
             return true;
         }
@@ -428,7 +462,7 @@ class Converter {
             options_.outputDir ? WithSlash(*options_.outputDir) : std::string(FolderPart(path));
         if (!options_.noExp) {
             const std::string target = folder + DefaultExpName(info.FileName);
-            if (!Claim(target, path)) return false;
+            if (!Claim(folder, target, path)) return false;
             try {
                 WriteFileAtomic(target,
                                 FormatExpFile(header, spectrum.counts, info.ChannelCount,
@@ -453,7 +487,7 @@ class Converter {
                 return Fail(path, e.what());
             }
             const std::string target = folder + ChangeFileExt(info.FileName, ".txt");
-            if (!Claim(target, path)) return false;
+            if (!Claim(folder, target, path)) return false;
             try {
                 WriteFileAtomic(target, table, false);
             }
@@ -474,7 +508,7 @@ class Converter {
                 return Fail(path, e.what());
             }
             const std::string target = folder + ChangeFileExt(info.FileName, ".bmp");
-            if (!Claim(target, path)) return false;
+            if (!Claim(folder, target, path)) return false;
             try {
                 WriteFileAtomic(target, bitmap, false);
             }
@@ -488,20 +522,45 @@ class Converter {
     // Everything written goes to the disk once, at the end of the batch.
     void Sync() const
     {
-        SyncFolders(std::vector<std::string>(folders_.begin(), folders_.end()));
+        std::vector<std::string> folders;
+        for (const auto& [id, folder] : folders_)
+            folders.push_back(folder);
+        SyncFolders(folders);
     }
 
   private:
-    // Two inputs of the same name (from different folders, into one --output-dir) would
-    // otherwise silently replace each other's output; the second one is refused.
-    bool Claim(const std::string& target, const std::string& input)
+    // An output is refused when it would replace a file this run reads (a second run over
+    // "*" names the first run's EXP files too), or an output written earlier in this run
+    // (two inputs of the same name from different folders into one --output-dir, or one
+    // file named twice). Both compare files, not spellings of paths.
+    bool Claim(const std::string& folder, const std::string& target, const std::string& input)
     {
-        if (!written_.insert(target).second) {
+        std::set<FileId> replaced;
+        AddIdentities(target, replaced);
+        for (const FileId& id : replaced) {
+            if (inputs_.contains(id))
+                return Fail(input, "not converted: " + target + " is an input of this run");
+        }
+        const std::optional<FileId> folderId = FolderId(folder);
+        // A folder that cannot be found fails the write anyway; its spelling stands in.
+        const std::string name = target.substr(folder.size());
+        if (!written_.insert({folderId.value_or(FileId{}), folderId ? "" : folder, name}).second) {
             return Fail(input, "not converted: " + target +
                                    " was already written for an earlier file of this run");
         }
-        folders_.insert(std::string(FolderPart(target)));
+        if (folderId) folders_.emplace(*folderId, folder);
         return true;
+    }
+
+    std::optional<FileId> FolderId(const std::string& folder)
+    {
+        const auto known = folderIds_.find(folder);
+        if (known != folderIds_.end()) return known->second;
+        struct stat st{};
+        std::optional<FileId> id;
+        if (::stat(folder.empty() ? "." : folder.c_str(), &st) == 0) id = IdOf(st);
+        folderIds_.emplace(folder, id);
+        return id;
     }
 
     static std::string WithSlash(const std::string& dir)
@@ -511,17 +570,26 @@ class Converter {
 
     bool Fail(std::string_view file, std::string_view message)
     {
-        err_ << file << ": " << message << '\n';
+        err_ << Shown(file) << ": " << Shown(message) << '\n';
         return false;
     }
+
+    struct Output {
+        FileId folder;
+        std::string folderText; // only when the folder could not be found
+        std::string name;
+        auto operator<=>(const Output&) const = default;
+    };
 
     const Options& options_;
     const LocaleFormats& locale_;
     std::optional<CalibrationValues> calibration_;
+    const std::set<FileId> inputs_;
     std::ostream& out_;
     std::ostream& err_;
-    std::set<std::string> written_;
-    std::set<std::string> folders_;
+    std::set<Output> written_;
+    std::map<std::string, std::optional<FileId>> folderIds_;
+    std::map<FileId, std::string> folders_; // one spelling per folder, for the sync
 };
 
 } // namespace
@@ -569,7 +637,8 @@ std::string ConvertUsage()
         if (!line.empty()) text += line + '\n';
     }
     text += "\nField options, and plot options, take effect in the order given. Outputs are\n"
-            "named after the input file (.exp, .txt, .bmp); an existing output is replaced.\n"
+            "named after the input file (.exp, .txt, .bmp); an existing output is replaced,\n"
+            "but never a file that the same run reads (its input files and the --cal file).\n"
             "Exit status: 0 all files converted, 1 some file failed, 2 usage error.\n";
     return text;
 }
@@ -582,7 +651,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         options = ParseArgs(args);
     }
     catch (const UsageError& e) {
-        err << kProgram << ": " << e.message << "\n\n" << ConvertUsage();
+        err << kProgram << ": " << Shown(e.message) << "\n\n" << ConvertUsage();
         return 2;
     }
     if (options.help) {
@@ -601,12 +670,18 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             calibration = ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
         }
         catch (const AppError& e) {
-            err << *options.calibrationPath << ": " << e.what() << '\n';
+            err << Shown(*options.calibrationPath) << ": " << Shown(e.what()) << '\n';
             return 2;
         }
     }
 
-    Converter converter(options, locale, std::move(calibration), out, err);
+    std::set<FileId> inputs;
+    if (!options.info && !options.findFold) {
+        for (const std::string& file : options.files)
+            AddIdentities(file, inputs);
+        if (options.calibrationPath) AddIdentities(*options.calibrationPath, inputs);
+    }
+    Converter converter(options, locale, std::move(calibration), std::move(inputs), out, err);
     bool allConverted = true;
     for (const std::string& file : options.files) {
         bool converted = false;
@@ -615,7 +690,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
         catch (const std::exception& e) {
             // Whatever else goes wrong with one file must not end the batch.
-            err << file << ": " << e.what() << '\n';
+            err << Shown(file) << ": " << Shown(e.what()) << '\n';
         }
         if (!converted) allConverted = false;
     }

@@ -51,9 +51,29 @@ int IoCodeFromErrno(int err)
 
 AppError ErrnoError(int err) { return IoError(IoCodeFromErrno(err)); }
 
+std::string EscapeControlBytes(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        }
+        else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string NotAFloatText(std::string_view text)
 {
-    return "'" + std::string(text) + "' is not a valid floating point value";
+    // The text comes from a field or a file; a NUL would cut the message short.
+    return "'" + EscapeControlBytes(text) + "' is not a valid floating point value";
 }
 
 std::string SettingsSetFailedText(std::string_view name)

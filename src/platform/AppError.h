@@ -34,7 +34,12 @@ AppError ErrnoError(int err);
 inline constexpr const char* kDivisionByZeroText = "Floating point division by zero";
 inline constexpr const char* kInvalidFloatOpText = "Invalid floating point operation";
 
-// "'%s' is not a valid floating point value"
+// Control bytes (0x00-0x1F and 0x7F) written as \xHH, so text taken from a file or a file
+// name can go into a message or onto a terminal without breaking lines or steering it.
+// Every other byte is kept as it is.
+std::string EscapeControlBytes(std::string_view text);
+
+// "'%s' is not a valid floating point value", control bytes of the text escaped
 std::string NotAFloatText(std::string_view text);
 // "Failed to set data for '%s'"
 std::string SettingsSetFailedText(std::string_view name);

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <pthread.h>
 #include <random>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,23 +42,38 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
+std::string FileKindText(mode_t mode)
+{
+    if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "a special file";
+}
+
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
 {
     if (path.empty()) throw IoError(kIoFileNotFound);
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: opening a FIFO or a device must not wait for a writer or for the device;
+    // only a regular file is read after that.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) throw ErrnoError(errno);
     struct stat st{};
     if (::fstat(fd.get(), &st) != 0) throw ErrnoError(errno);
     if (S_ISDIR(st.st_mode)) throw IoError(kIoAccessDenied);
-    if (S_ISREG(st.st_mode) && static_cast<unsigned long long>(st.st_size) > maxSize) {
-        throw AppError("Cannot open " + FileNameOf(path) + ": the file is "
+    if (!S_ISREG(st.st_mode)) {
+        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": it is "
+                       + FileKindText(st.st_mode) + ", not a regular file");
+    }
+    if (static_cast<unsigned long long>(st.st_size) > maxSize) {
+        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is "
                        + std::to_string(st.st_size) + " bytes long; files over "
                        + std::to_string(maxSize) + " bytes are not read");
     }
     std::string data;
-    if (S_ISREG(st.st_mode)) data.reserve(static_cast<std::size_t>(st.st_size));
+    data.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buf, sizeof buf);
@@ -67,64 +84,171 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
         if (n == 0) break;
         data.append(buf, static_cast<std::size_t>(n));
         if (data.size() > maxSize) {
-            throw AppError("Cannot open " + FileNameOf(path) + ": the file is longer than "
+            throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is longer than "
                            + std::to_string(maxSize) + " bytes; such files are not read");
         }
     }
     return data;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes, bool flush)
+namespace {
+
+// Signals that end a batch from the terminal or from a session manager. They stay blocked
+// while a temporary file has a name, so an interrupt never leaves one behind; a signal that
+// arrives meanwhile takes effect as soon as the name is gone.
+class EndSignalsBlocked {
+public:
+    EndSignalsBlocked()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            sigaddset(&set, sig);
+        ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+    }
+    ~EndSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    EndSignalsBlocked(const EndSignalsBlocked&) = delete;
+    EndSignalsBlocked& operator=(const EndSignalsBlocked&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+bool gUnnamedTemporaries = true;
+
+// A short name, whatever the target's length: a target name of up to 255 bytes must work.
+std::string TemporaryName(const std::string& folder)
 {
-    if (path.empty()) throw IoError(kIoFileNotFound);
-    if (path.back() == '/') throw IoError(kIoInvalidFilename);
-    const std::string folder = FolderOf(path);
-    std::string tmp;
-    int fdRaw = -1;
     // One generator per thread, seeded once: a batch writes thousands of files, and a
     // random_device per file is slow to set up on virtual machines.
     thread_local std::mt19937 names{std::random_device{}() ^ static_cast<unsigned>(::getpid())};
-    for (int attempt = 0; attempt < 16 && fdRaw < 0; ++attempt) {
-        tmp = folder + "/." + FileNameOf(path) + ".tmp" + std::to_string(names() % 1000000u);
-        fdRaw = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fdRaw < 0 && errno != EEXIST) throw ErrnoError(errno);
-    }
-    if (fdRaw < 0) throw ErrnoError(EEXIST);
-    Fd fd(fdRaw);
-    auto fail = [&](int err) {
-        ::close(fd.release());
-        ::unlink(tmp.c_str());
-        throw ErrnoError(err);
-    };
-    // A read-only target stays protected, and the replacement keeps the target's permissions.
+    return folder + "/.trv" + std::to_string(100000u + names() % 900000u) + ".tmp";
+}
+
+// The target must not be a folder nor a file the user made read-only; the replacement gets
+// the permissions of the file it replaces.
+void CheckTargetAndTakeItsMode(const std::string& path, int fd)
+{
     struct stat old{};
-    if (::stat(path.c_str(), &old) == 0) {
-        if (S_ISDIR(old.st_mode)) fail(EISDIR);
-        if (::access(path.c_str(), W_OK) != 0) fail(errno);
-        if (S_ISREG(old.st_mode)) ::fchmod(fd.get(), old.st_mode & 07777);
-    }
+    if (::stat(path.c_str(), &old) != 0) return;
+    if (S_ISDIR(old.st_mode)) throw ErrnoError(EISDIR);
+    if (::access(path.c_str(), W_OK) != 0) throw ErrnoError(errno);
+    if (S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+}
+
+void WriteAll(int fd, std::string_view bytes)
+{
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd.get(), p, left);
+        const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(errno);
+            throw ErrnoError(errno);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) fail(errno);
-    if (::close(fd.release()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        throw ErrnoError(err);
-    }
+}
+
+void WriteAndClose(Fd& fd, std::string_view bytes, bool flush)
+{
+    WriteAll(fd.get(), bytes);
+    if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) throw ErrnoError(errno);
+    if (::close(fd.release()) != 0) throw ErrnoError(errno);
+}
+
+// Renames tmp over path; on failure tmp is removed and the error thrown.
+void RenameOver(const std::string& tmp, const std::string& path)
+{
     if (gRename(tmp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp.c_str());
         throw ErrnoError(err);
     }
+}
+
+// Gives the open unnamed file the name tmp. 0, or the errno; ENOTSUP when links to
+// descriptors are not available here (no /proc, and no right to link by descriptor).
+int LinkUnnamedFile(int fd, const std::string& tmp)
+{
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT) return errno;
+    if (::linkat(fd, "", AT_FDCWD, tmp.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    return (errno == EPERM || errno == ENOENT || errno == EINVAL) ? ENOTSUP : errno;
+}
+
+// The file is written without a name and only linked under a temporary name for the
+// rename, with the end signals blocked: an interrupt at any moment leaves either the old
+// target or the new one, and nothing else. False when this file system or kernel cannot
+// do it; nothing was changed then.
+bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
+                             std::string_view bytes, bool flush)
+{
+    Fd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
+        throw ErrnoError(errno);
+    }
+    CheckTargetAndTakeItsMode(path, fd.get());
+    WriteAll(fd.get(), bytes);
+    if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) throw ErrnoError(errno);
+
+    EndSignalsBlocked blocked;
+    std::string tmp;
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
+        tmp = TemporaryName(folder);
+        err = LinkUnnamedFile(fd.get(), tmp);
+    }
+    if (err == ENOTSUP) return false;
+    if (err != 0) throw ErrnoError(err);
+    if (::close(fd.release()) != 0) {
+        err = errno;
+        ::unlink(tmp.c_str());
+        throw ErrnoError(err);
+    }
+    RenameOver(tmp, path);
+    return true;
+}
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes, bool flush)
+{
+    if (path.empty()) throw IoError(kIoFileNotFound);
+    if (path.back() == '/') throw IoError(kIoInvalidFilename);
+    const std::string folder = FolderOf(path);
+    if (gUnnamedTemporaries && WriteThroughUnnamedFile(path, folder, bytes, flush)) return;
+
+    EndSignalsBlocked blocked; // the whole write: the temporary file has a name throughout
+    std::string tmp;
+    int fdRaw = -1;
+    for (int attempt = 0; attempt < 16 && fdRaw < 0; ++attempt) {
+        tmp = TemporaryName(folder);
+        fdRaw = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fdRaw < 0 && errno != EEXIST) throw ErrnoError(errno);
+    }
+    if (fdRaw < 0) throw ErrnoError(EEXIST);
+    Fd fd(fdRaw);
+    try {
+        CheckTargetAndTakeItsMode(path, fd.get());
+        WriteAndClose(fd, bytes, flush);
+    }
+    catch (const AppError&) {
+        ::close(fd.release());
+        ::unlink(tmp.c_str());
+        throw;
+    }
+    RenameOver(tmp, path);
+}
+
+bool SetUnnamedTemporaryFilesForTesting(bool use)
+{
+    const bool previous = gUnnamedTemporaries;
+    gUnnamedTemporaries = use;
+    return previous;
 }
 
 RenameFunction SetRenameFunctionForTesting(RenameFunction rename)

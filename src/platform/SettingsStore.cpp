@@ -36,10 +36,20 @@ bool SameName(std::string_view a, std::string_view b)
            });
 }
 
+// Line ends are written as \n and \r, so a value (a path may hold any byte but NUL) stays
+// on its line. Earlier files escape only '\\' and '"', and read the same.
 std::string Quote(std::string_view text)
 {
     std::string out = "\"";
     for (char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (c == '\r') {
+            out += "\\r";
+            continue;
+        }
         if (c == '\\' || c == '"') out += '\\';
         out += c;
     }
@@ -54,7 +64,8 @@ std::optional<std::string> Unquote(std::string_view line, std::size_t& pos)
     for (++pos; pos < line.size(); ++pos) {
         char c = line[pos];
         if (c == '\\' && pos + 1 < line.size()) {
-            out += line[++pos];
+            const char escaped = line[++pos];
+            out += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
         }
         else if (c == '"') {
             ++pos;

@@ -14,9 +14,9 @@ namespace trv {
 //     "InitialDir"="/home/user/spectra"
 //
 // Key names are absolute paths of '\'-separated parts and compare without regard to case.
-// String values are quoted with '\' and '"' escaped; a value that is not quoted has another
-// type. It lives in the user's configuration folder, since a normal user cannot write a
-// machine-wide place here.
+// String values are quoted with '\' and '"' escaped and line ends written as \n and \r; a
+// value that is not quoted has another type. It lives in the user's configuration folder,
+// since a normal user cannot write a machine-wide place here.
 class SettingsStore {
   public:
     explicit SettingsStore(std::string filePath);

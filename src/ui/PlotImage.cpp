@@ -15,6 +15,9 @@ PlotImage::PlotImage(QWidget* parent) : QLabel(parent)
 void PlotImage::DrawPlot(PlotState& state, const PlotSettings& current, const std::string& fileName)
 {
     shows_ = Shows::Plot;
+    lastState_ = state;
+    lastSettings_ = current;
+    lastName_ = fileName;
     try {
         trv::DrawPlot(state, current, fileName, surface_, width(), height());
     }
@@ -23,6 +26,13 @@ void PlotImage::DrawPlot(PlotState& state, const PlotSettings& current, const st
         throw;
     }
     ShowBitmap();
+}
+
+void PlotImage::RedrawLast()
+{
+    // Copies: DrawPlot keeps what it is given, and works on the state.
+    PlotState state = lastState_;
+    DrawPlot(state, PlotSettings(lastSettings_), std::string(lastName_));
 }
 
 void PlotImage::FillBlack()

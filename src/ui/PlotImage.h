@@ -23,6 +23,9 @@ class PlotImage : public QLabel {
     // DrawPlot at the current size. The black background is shown even when the drawing
     // stops with an error; the error is passed on.
     void DrawPlot(PlotState& state, const PlotSettings& current, const std::string& fileName);
+    // The last DrawPlot again at the current size: its data, settings and name, not what the
+    // controls hold now. Errors are passed on.
+    void RedrawLast();
     // Solid black at the current size.
     void FillBlack();
 
@@ -42,6 +45,10 @@ class PlotImage : public QLabel {
 
     PlotSurface surface_;
     Shows shows_ = Shows::Nothing;
+    // What the last DrawPlot was given, kept for RedrawLast.
+    PlotState lastState_;
+    PlotSettings lastSettings_;
+    std::string lastName_;
 };
 
 } // namespace trv

@@ -1,6 +1,8 @@
 #include "ui/QtPlatform.h"
 
 #include "platform/AppError.h"
+#include "ui/NameOnlyIconProvider.h"
+#include "ui/PrintLayout.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -53,8 +55,12 @@ QStringList QtPlatform::QtNameFilters(const QString& filter)
 std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogRequest& request,
                                                           bool save)
 {
+    // Declared first, so it outlives the dialog's file model. Set before the event loop runs:
+    // the model asks it about every entry of the folder shown.
+    NameOnlyIconProvider icons;
     QFileDialog dialog(DialogParent(), request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A name that does not exist may be typed; opening it then reports "File not found".
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -116,11 +122,20 @@ void QtPlatform::PrintWidget(QWidget* widget)
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) throw AppError("There is no default printer currently selected");
     QPrinter printer(info, QPrinter::HighResolution);
+    // Same size on paper as on the screen where that fits; a maximised preview is shrunk onto
+    // the page instead of running off it.
+    const int dpi = printer.resolution();
+    QPageLayout page = printer.pageLayout();
+    page.setOrientation(QPageLayout::Portrait);
+    const QSizeF portrait = page.paintRectPixels(dpi).size();
+    page.setOrientation(QPageLayout::Landscape);
+    const QSizeF landscape = page.paintRectPixels(dpi).size();
+    const PrintLayout layout =
+        LayoutPrintPage(widget->size(), widget->logicalDpiX(), dpi, portrait, landscape);
+    printer.setPageOrientation(layout.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&printer)) throw AppError("Printing failed");
-    // Same size on paper as on the screen.
-    const qreal scale = qreal(printer.resolution()) / widget->logicalDpiX();
-    painter.scale(scale, scale);
+    painter.scale(layout.Scale, layout.Scale);
     widget->render(&painter);
     painter.end();
 }

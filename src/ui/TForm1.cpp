@@ -17,16 +17,21 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QStyle>
 #include <QTableWidget>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <new>
 
 namespace trv {
@@ -56,11 +61,14 @@ std::string Latin1Bytes(const QString& text)
 }
 
 // Error texts may carry a file name in the file system's encoding; the rest is 8-bit text.
-QString ErrorText(const char* what)
+// Control bytes from a name or a file's contents are shown escaped, so a line feed or an ESC
+// can't reshape the message.
+QString ErrorText(std::string_view what)
 {
+    const QByteArray bytes = QByteArray::fromStdString(EscapeControlBytes(what));
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(QByteArray(what));
-    if (utf8.hasError()) text = QString::fromLatin1(what);
+    QString text = utf8(bytes);
+    if (utf8.hasError()) text = QString::fromLatin1(bytes);
     return text;
 }
 
@@ -175,8 +183,8 @@ bool TForm1::Guard(const char* /*reaction*/, const std::function<void()>& body)
 void TForm1::FormCreate()
 {
     StringGrid1->setHorizontalHeaderLabels({"Channels", "Counts"});
-    StringGrid1->setColumnWidth(1, 120);
     SetGridRowCount(2);
+    FitGridColumns();
     counts_.clear();
     Guard("FormCreate", [this] {
         if (!store_) return;
@@ -218,11 +226,20 @@ std::optional<FileDialogResult> TForm1::RunOpenDialog(const FileDialogRequest& r
     return result;
 }
 
-std::optional<FileDialogResult> TForm1::RunSaveDialog(const FileDialogRequest& request)
+bool TForm1::RunSaveDialog(const FileDialogRequest& request, const SaveStep& save, bool remember)
 {
-    auto result = platform_.SaveFileDialog(request);
-    OpenDialog2Close();
-    return result;
+    const QString before = QDir::currentPath();
+    const auto chosen = platform_.SaveFileDialog(request);
+    try {
+        if (chosen) save(*chosen);
+    }
+    catch (...) {
+        // A folder the file could not be written to is not the one to come back to.
+        QDir::setCurrent(before);
+        throw;
+    }
+    if (remember) OpenDialog2Close();
+    return chosen.has_value();
 }
 
 // ---------------------------------------------------------------- spectrum
@@ -403,9 +420,9 @@ void TForm1::aSaveAsExecute()
         request.overwritePrompt = true;
         request.hideReadOnly = true;
         request.resizable = true;
-        const auto chosen = RunSaveDialog(request);
-        if (!chosen) return;
-        SaveExpFile(PathText(ChangeFileExt(PathBytes(chosen->path), ".exp")));
+        RunSaveDialog(request, [this](const FileDialogResult& chosen) {
+            SaveExpFile(PathText(ChangeFileExt(PathBytes(chosen.path), ".exp")));
+        });
     });
 }
 
@@ -439,12 +456,14 @@ void TForm1::UpdateEditActions()
     if (line && line->window() != this) line = nullptr;
     auto* mask = qobject_cast<MaskEditField*>(line);
     const bool selection = line && line->hasSelectedText();
+    // A read-only field can be copied from, never changed.
+    const bool editable = line && !line->isReadOnly();
     EditCopy1->setEnabled(selection);
-    EditCut1->setEnabled(selection);
-    EditDelete1->setEnabled(selection);
-    EditPaste1->setEnabled(line && !QApplication::clipboard()->text().isEmpty());
+    EditCut1->setEnabled(selection && editable);
+    EditDelete1->setEnabled(selection && editable);
+    EditPaste1->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
     EditSelectAll1->setEnabled(line && !line->text().isEmpty());
-    EditUndo1->setEnabled(line && (mask ? mask->CanUndo() : line->isUndoAvailable()));
+    EditUndo1->setEnabled(editable && (mask ? mask->CanUndo() : line->isUndoAvailable()));
 }
 
 void TForm1::RunEditOp(EditOp op)
@@ -474,24 +493,26 @@ void TForm1::RunEditOp(EditOp op)
         }
     }
     else {
+        // QLineEdit's cut(), paste() and undo() change a read-only field too.
+        const bool editable = !line->isReadOnly();
         switch (op) {
         case EditOp::Copy:
             line->copy();
             break;
         case EditOp::Cut:
-            line->cut();
+            if (editable) line->cut();
             break;
         case EditOp::Delete:
-            if (line->hasSelectedText() && !line->isReadOnly()) line->del();
+            if (line->hasSelectedText() && editable) line->del();
             break;
         case EditOp::Paste:
-            line->paste();
+            if (editable) line->paste();
             break;
         case EditOp::SelectAll:
             line->selectAll();
             break;
         case EditOp::Undo:
-            line->undo();
+            if (editable) line->undo();
             break;
         }
     }
@@ -531,6 +552,33 @@ void TForm1::dropEvent(QDropEvent* e)
         OpenDialog2Close();
         OpenSpectrumFile(path);
     });
+}
+
+// Both columns as wide as their widest possible text, and the grid never narrower than the
+// columns and the vertical scroll bar: a squeezed grid hid the last digits of large counts.
+void TForm1::FitGridColumns()
+{
+    // Probe cells in the first row hold the widest texts: channel 1023, count 2^32 - 1.
+    std::unique_ptr<QTableWidgetItem> saved[2] = {
+        std::unique_ptr<QTableWidgetItem>(StringGrid1->takeItem(0, 0)),
+        std::unique_ptr<QTableWidgetItem>(StringGrid1->takeItem(0, 1))};
+    StringGrid1->setItem(0, 0, new QTableWidgetItem(QString::number(1023)));
+    StringGrid1->setItem(
+        0, 1, new QTableWidgetItem(QString::number(std::numeric_limits<std::uint32_t>::max())));
+    int widths[2] = {};
+    for (int col = 0; col < 2; ++col) {
+        const QModelIndex probe = StringGrid1->model()->index(0, col);
+        widths[col] = std::max(StringGrid1->sizeHintForIndex(probe).width(),
+                               StringGrid1->horizontalHeader()->sectionSizeHint(col));
+        delete StringGrid1->takeItem(0, col);
+        if (saved[col]) StringGrid1->setItem(0, col, saved[col].release());
+    }
+    widths[0] = std::max(64, widths[0]);
+    StringGrid1->setColumnWidth(0, widths[0]);
+    StringGrid1->setColumnWidth(1, widths[1]);
+    const int scrollBar = StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                            StringGrid1->verticalScrollBar());
+    StringGrid1->setMinimumWidth(widths[0] + widths[1] + scrollBar + 2 * StringGrid1->frameWidth());
 }
 
 void TForm1::showEvent(QShowEvent* e)

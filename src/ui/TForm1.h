@@ -125,7 +125,12 @@ class TForm1 : public QMainWindow {
     // File dialogs of this window: each opens in the current folder and runs OpenDialog2Close
     // when it closes, chosen or cancelled.
     std::optional<FileDialogResult> RunOpenDialog(const FileDialogRequest& request);
-    std::optional<FileDialogResult> RunSaveDialog(const FileDialogRequest& request);
+    // A save dialog and the save of the chosen file. A save that fails leaves the folder from
+    // before the dialog current and the stored one untouched, and passes its error on; only
+    // `remember` dialogs run OpenDialog2Close. False when the dialog was cancelled.
+    using SaveStep = std::function<void(const FileDialogResult&)>;
+    bool RunSaveDialog(const FileDialogRequest& request, const SaveStep& save,
+                       bool remember = true);
 
     Platform& platformSeam() { return platform_; }
 
@@ -239,6 +244,11 @@ class TForm1 : public QMainWindow {
     void aAboutExecute();
     void aLaughExecute();
     void SaveASCIIExecute();
+    // Takes over the sum or difference the add/subtract window made: Show data on, the 512
+    // (add) mode, a guessed scale, both margins 9, a redraw, and the name the user gives. All or
+    // nothing: the scale guess and the drawing are tried on the new counts first, so an error
+    // leaves this window as it was.
+    void AdoptCombinedSpectrum(std::vector<uint32_t> counts, int32_t channelCount);
     // What the export does once both dialogs have answered.
     void SaveASCIIFile(const QString& target, int xAxis, int channelMode);
     const LocaleFormats& Locale() const { return locale_; }
@@ -265,6 +275,7 @@ class TForm1 : public QMainWindow {
     void ConnectReactions();
     void SetTabOrder();
     static QString DroppedSpmFile(const QMimeData* mime);
+    void FitGridColumns();
 
     enum class EditOp { Copy, Cut, Delete, Paste, SelectAll, Undo };
     void RunEditOp(EditOp op);

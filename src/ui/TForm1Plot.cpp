@@ -108,8 +108,9 @@ void TForm1::ClearPreview()
 
 void TForm1::Image1Resize()
 {
-    // The same picture in the new frame, without preparing the data again. An error was
-    // reported when the drawing was asked for; a resize does not repeat it.
+    // The last drawing in the new frame: its data and settings, not controls changed since
+    // without Preview. An error was reported when the drawing was asked for; a resize does not
+    // repeat it.
     switch (Image1->Showing()) {
     case PlotImage::Shows::Nothing:
         break;
@@ -119,7 +120,7 @@ void TForm1::Image1Resize()
     case PlotImage::Shows::Plot:
         Guard("Image1Resize", [this] {
             try {
-                Image1->DrawPlot(Form2->State(), CurrentPlotSettings(), SpectrumNameBytes());
+                Image1->RedrawLast();
             }
             catch (const AppError&) {
             }
@@ -224,10 +225,12 @@ void TForm1::SaveImageBitmap(const PlotImage& image, bool mainWindowDialog)
     request.filter = "Bitmaps (*.bmp)|*.bmp";
     request.proposedName = QString::fromLatin1(MaskEdit1->Value());
     // Only the main window's dialog records the folder it closed in.
-    const auto chosen =
-        mainWindowDialog ? RunSaveDialog(request) : platform_.SaveFileDialog(request);
-    if (!chosen) return;
-    SaveBitmapFile(PathText(ChangeFileExt(PathBytes(chosen->path), ".bmp")), image);
+    RunSaveDialog(
+        request,
+        [&](const FileDialogResult& chosen) {
+            SaveBitmapFile(PathText(ChangeFileExt(PathBytes(chosen.path), ".bmp")), image);
+        },
+        mainWindowDialog);
 }
 
 void TForm1::SaveBitmapFile(const QString& target, const PlotImage& image)

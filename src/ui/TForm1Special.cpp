@@ -1,15 +1,22 @@
 // The main window's "Special" and "Help" menus and the ASCII export.
 #include "export/AsciiExport.h"
 #include "platform/FileIo.h"
+#include "plot/Plot.h"
+#include "plot/PlotSurface.h"
+#include "ui/IntEditField.h"
 #include "ui/MaskEditField.h"
 #include "ui/TASCIISave.h"
 #include "ui/TForm1.h"
+#include "ui/TForm2.h"
 #include "ui/TForm5.h"
 #include "ui/help/TForm3.h"
 #include "ui/help/TForm4.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 
 namespace trv {
@@ -57,6 +64,34 @@ void TForm1::Subtractspectres1Click()
     Form5->exec();
 }
 
+void TForm1::AdoptCombinedSpectrum(std::vector<uint32_t> counts, int32_t channelCount)
+{
+    // The scale is guessed with the margins as they are now; the drawing uses the reset ones.
+    const int scale = trv::GuessScale(counts, CurrentPlotSettings());
+    PlotSettings settings = CurrentPlotSettings();
+    settings.Scale = static_cast<std::uint16_t>(scale);
+    settings.IgnoreFromLeft = 9;
+    settings.IgnoreFromRight = 9;
+    PlotState trial = Form2->State();
+    PreparePlot(trial, counts, settings);
+    PlotSurface scratch;
+    DrawPlot(trial, settings, SpectrumNameBytes(), scratch, Image1->width(), Image1->height());
+
+    SetSpectrum(std::move(counts), channelCount);
+    // Ticking the box fills the grid; a box ticked already leaves the grid as it was.
+    CheckBox1->setChecked(true);
+    cbSaveAsMode->setCurrentIndex(kSave512Add);
+    // Margins before the scale: the redraw a scale change may trigger then shows the final
+    // settings, which the trial above has drawn already.
+    UpDown3->SetPosition(9);
+    UpDown4->SetPosition(9);
+    UpDown1->SetPosition(scale);
+    RedrawPreview();
+
+    const auto name = platform_.InputBox("Enter new filename", "Enter new filename", QString());
+    Label1->setText(name.value_or(QString()));
+}
+
 void TForm1::aAboutExecute()
 {
     Form3->exec();
@@ -84,19 +119,20 @@ void TForm1::SaveASCIIExecute()
         request.hideReadOnly = true;
         request.resizable = true;
         request.filterIndex = asciiFilterIndex_;
-        const auto chosen = RunSaveDialog(request);
-        if (!chosen) return;
-        asciiFilterIndex_ = chosen->filterIndex;
-        QString target = chosen->path;
-        if (chosen->filterIndex == 1) target = PathText(ChangeFileExt(PathBytes(target), ".txt"));
+        RunSaveDialog(request, [this](const FileDialogResult& chosen) {
+            asciiFilterIndex_ = chosen.filterIndex;
+            QString target = chosen.path;
+            if (chosen.filterIndex == 1)
+                target = PathText(ChangeFileExt(PathBytes(target), ".txt"));
 
-        // The options start over on every export.
-        ASCIISave->RadioGroup2->setEnabled(counts_.size() != 512);
-        ASCIISave->RadioGroup1->SetItemIndex(1);
-        ASCIISave->RadioGroup2->SetItemIndex(1);
-        if (ASCIISave->exec() != TASCIISave::kResultOk) return;
-        SaveASCIIFile(target, ASCIISave->RadioGroup1->ItemIndex(),
-                      ASCIISave->RadioGroup2->ItemIndex());
+            // The options start over on every export.
+            ASCIISave->RadioGroup2->setEnabled(counts_.size() != 512);
+            ASCIISave->RadioGroup1->SetItemIndex(1);
+            ASCIISave->RadioGroup2->SetItemIndex(1);
+            if (ASCIISave->exec() != TASCIISave::kResultOk) return;
+            SaveASCIIFile(target, ASCIISave->RadioGroup1->ItemIndex(),
+                          ASCIISave->RadioGroup2->ItemIndex());
+        });
     });
 }
 

@@ -1,16 +1,12 @@
 #include "ui/TForm5.h"
 
 #include "platform/FileIo.h"
-#include "ui/IntEditField.h"
 #include "ui/TForm1.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -209,23 +205,17 @@ void TForm5::Button4Click(const QPushButton* clicked)
 
 void TForm5::CombineSpectra(CombineOp op)
 {
+    // A slot that never held a spectrum would make an empty result out of nothing.
+    if (slots_[0].counts.empty() || slots_[1].counts.empty()) {
+        platform_.MessageBox(kPickTwoText);
+        return;
+    }
     if (slots_[0].channelCount != slots_[1].channelCount) {
         platform_.MessageBox(kNotSameChannelsText);
         return;
     }
-    const int32_t n = slots_[0].channelCount;
-    main_.SetSpectrum(trv::CombineSpectra(slots_[0].counts, slots_[1].counts, op), n);
-
-    // Ticking the box fills the grid; a box ticked already leaves the grid as it was.
-    main_.CheckBox1->setChecked(true);
-    main_.cbSaveAsMode->setCurrentIndex(1);
-    main_.GuessScale(); // an all-zero result stops the combine here with its error
-    main_.UpDown3->SetPosition(9);
-    main_.UpDown4->SetPosition(9);
-    main_.RedrawPreview();
-
-    const auto name = platform_.InputBox("Enter new filename", "Enter new filename", QString());
-    main_.Label1->setText(name.value_or(QString()));
+    main_.AdoptCombinedSpectrum(trv::CombineSpectra(slots_[0].counts, slots_[1].counts, op),
+                                slots_[0].channelCount);
 }
 
 } // namespace trv

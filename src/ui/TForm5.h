@@ -41,6 +41,7 @@ class TForm5 : public QDialog {
 
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;
+    static constexpr const char* kPickTwoText = "Pick two spectra first.";
 
     QGroupBox* GroupBox1;
     QLineEdit* Edit1;

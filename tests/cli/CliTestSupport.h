@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -61,6 +63,7 @@ struct RunResult {
     int status = -1; // -1: ended by a signal
     std::string out;
     std::string err;
+    int signal = 0; // the signal that ended it
 };
 
 // A private working folder per test for the built converter.
@@ -89,13 +92,15 @@ class ConverterTest : public ::testing::Test {
         return target;
     }
 
-    RunResult Run(std::vector<std::string> args) const
+    // Starts the converter in the test's folder, output and errors going to files there.
+    pid_t Start(std::vector<std::string> args) const
     {
-        const fs::path outFile = dir_ / ".stdout", errFile = dir_ / ".stderr";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, OutFile().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, ErrFile().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
         args.insert(args.begin(), TRV_CONVERT_EXE);
         std::vector<char*> argv;
@@ -103,25 +108,53 @@ class ConverterTest : public ::testing::Test {
             argv.push_back(a.data());
         argv.push_back(nullptr);
 
-        RunResult result;
         pid_t pid = 0;
         const int rc = posix_spawn(&pid, TRV_CONVERT_EXE, &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) {
             ADD_FAILURE() << "cannot start " << TRV_CONVERT_EXE;
-            return result;
+            return -1;
         }
+        return pid;
+    }
+
+    // Waits for a started converter. One that is still running at the deadline is killed
+    // and the test fails, so a converter that hangs cannot hang the test suite.
+    RunResult Finish(pid_t pid, std::chrono::milliseconds deadline = std::chrono::minutes(3)) const
+    {
+        RunResult result;
+        if (pid <= 0) return result;
+        const auto end = std::chrono::steady_clock::now() + deadline;
         int wstatus = 0;
-        ::waitpid(pid, &wstatus, 0);
+        while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &wstatus, 0);
+                ADD_FAILURE() << "the converter was still running after " << deadline.count()
+                              << " ms";
+                break;
+            }
+            ::usleep(2000);
+        }
         result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-        result.out = ReadBytes(outFile);
-        result.err = ReadBytes(errFile);
-        fs::remove(outFile);
-        fs::remove(errFile);
+        result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+        result.out = ReadBytes(OutFile());
+        result.err = ReadBytes(ErrFile());
+        fs::remove(OutFile());
+        fs::remove(ErrFile());
         return result;
     }
 
+    RunResult Run(std::vector<std::string> args,
+                  std::chrono::milliseconds deadline = std::chrono::minutes(3)) const
+    {
+        return Finish(Start(std::move(args)), deadline);
+    }
+
   private:
+    fs::path OutFile() const { return dir_ / ".stdout"; }
+    fs::path ErrFile() const { return dir_ / ".stderr"; }
+
     fs::path dir_;
 };
 

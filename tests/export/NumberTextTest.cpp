@@ -80,7 +80,8 @@ TEST(DotStrToFloat, AcceptsDecimalTextsWithBlanksAndRejectsTheRestWithTheText)
             ADD_FAILURE() << "accepted \"" << text << '"';
         }
         catch (const AppError& e) {
-            EXPECT_EQ(e.what(), "'" + std::string(text) + "' is not a valid floating point value");
+            // Control bytes (the tab) are shown escaped.
+            EXPECT_EQ(e.what(), "'" + EscapeControlBytes(text) + "' is not a valid floating point value");
         }
     }
 }

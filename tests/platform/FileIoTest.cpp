@@ -32,6 +32,9 @@ TEST(IoErrorText, RuntimeCodesAndOperatingSystemErrors)
         EXPECT_EQ(ErrnoError(err).what(),
                   text ? std::string(text) : "I/O error " + std::to_string(1000 + err));
     EXPECT_EQ(NotAFloatText("1,5"), "'1,5' is not a valid floating point value");
+    // A field's text may hold any byte; a NUL must not end the message there.
+    EXPECT_EQ(NotAFloatText(std::string_view("1\0\n\x7F\xE9", 5)),
+              "'1\\x00\\x0A\\x7F\xE9' is not a valid floating point value");
     EXPECT_EQ(SettingsSetFailedText("InitialDir"), "Failed to set data for 'InitialDir'");
     EXPECT_EQ(SettingsInvalidTypeText("InitialDir"), "Invalid data type for 'InitialDir'");
 }

@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <tuple>
+
 namespace trv::test {
 namespace {
 
@@ -148,31 +151,82 @@ TEST_F(AddSubtract, GridIsRefilledOnlyWhenShowDataWasOffAndACancelledNameIsEmpty
     }
 }
 
-// A combine that stops leaves the spectrum and its name; an all-zero result stops at the scale
-// guess, after the counts were replaced.
-TEST_F(AddSubtract, DifferentChannelCountsOrAnAllZeroResultStopTheCombine)
+// A combine that can't finish says why and leaves the main window exactly as it was: what it
+// shows, and the EXP file a save writes afterwards.
+TEST_F(AddSubtract, CombineThatCannotFinishChangesNothingInTheMainWindow)
 {
-    StartQuiet();
-    const std::vector<uint32_t> before = Counts();
-    Pick(0, WriteSpm("a.spm", Pca2Ramp(100)));
-    Window().Button5->click(); // one slot empty
-    Pick(1, WriteSpm("b.spm", MakePca3(
-                                  1024, [](int) { return 1u; }, "", "")));
-    Window().Button4->click();
-    EXPECT_EQ(platform_.messages, QStringList(2, "Not the same number of channels!"));
-    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
-    EXPECT_EQ(Counts(), before);
+    const auto pca3Flat = MakePca3(
+        1024, [](int) { return 1u; }, "", "");
+    const auto flat = [](uint32_t v) { return MakePca2(2500, [=](int) { return v; }); };
+    struct Case {
+        const char* name;
+        std::vector<std::string> files; // the slots picked, in order
+        CombineOp op;
+        QString message;                // plain message box
+        std::vector<const char*> error; // one of these in the error box
+    };
+    const Case cases[] = {
+        {"no file picked", {}, CombineOp::Add, TForm5::kPickTwoText, {}},
+        {"second slot empty", {Pca2Ramp(100)}, CombineOp::Subtract, TForm5::kPickTwoText, {}},
+        {"channel counts differ",
+         {Pca2Ramp(100), pca3Flat},
+         CombineOp::Add,
+         kNotSameChannelsText,
+         {}},
+        {"all-zero result: no scale",
+         {Pca2Ramp(7700), Pca2Ramp(7700)},
+         CombineOp::Subtract,
+         "",
+         {kInvalidFloatOpText, kDivisionByZeroText}},
+        {"flat result: no drawing",
+         {flat(50), flat(50)},
+         CombineOp::Add,
+         "",
+         {kDivisionByZeroText}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TForm1& f = StartQuiet();
+        f.UpDown3->SetPosition(20);
+        f.Edit2->setText("333");
+        const QString exp = Work("main.exp");
+        f.aSave->trigger();
+        const std::string savedBefore = ReadBytes(exp);
+        QFile::remove(exp);
+        const auto shown = [&] {
+            return std::tuple{Counts(),
+                              f.ChannelCount(),
+                              f.Label1->text(),
+                              f.CheckBox1->isChecked(),
+                              f.cbSaveAsMode->currentIndex(),
+                              f.Edit2->text(),
+                              f.Edit4->text(),
+                              f.Edit5->text(),
+                              f.Image1->Bitmap()};
+        };
+        const auto before = shown();
+        for (std::size_t i = 0; i < c.files.size(); ++i)
+            Pick(static_cast<int>(i), WriteSpm(QString("slot%1.spm").arg(i), c.files[i]));
 
-    PickBoth(7700, 7700);
-    Form().UpDown3->SetPosition(20);
-    Window().Button4->click();
-    EXPECT_EQ(Counts(), std::vector<uint32_t>(512, 0));
-    ASSERT_EQ(platform_.errors.size(), 1) << Str(platform_.errors.join('|'));
-    EXPECT_TRUE(platform_.errors[0] == kInvalidFloatOpText ||
-                platform_.errors[0] == kDivisionByZeroText);
-    EXPECT_EQ(Form().UpDown3->Position(), 20);
-    EXPECT_TRUE(platform_.inputPrompts.isEmpty());
-    EXPECT_EQ(Form().Label1->text(), "main.spm");
+        (c.op == CombineOp::Add ? Window().Button5 : Window().Button4)->click();
+
+        EXPECT_EQ(platform_.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        if (c.error.empty()) {
+            EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
+        }
+        else {
+            ASSERT_EQ(platform_.errors.size(), 1);
+            EXPECT_NE(std::find(c.error.begin(), c.error.end(), Str(platform_.errors[0])),
+                      c.error.end())
+                << Str(platform_.errors[0]);
+        }
+        EXPECT_TRUE(platform_.inputPrompts.isEmpty()) << "no name is asked for";
+        EXPECT_TRUE(shown() == before);
+        f.aSave->trigger();
+        EXPECT_EQ(ReadBytes(exp), savedBefore);
+        platform_.messages.clear();
+        platform_.errors.clear();
+    }
 }
 
 } // namespace

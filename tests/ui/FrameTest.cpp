@@ -122,5 +122,39 @@ TEST_F(Frame, EditActionsFollowFocusSelectionTextAndClipboard)
     }
 }
 
+// Columns is read-only: it can be selected and copied, and no action, shortcut or key changes
+// it, so the EXP file keeps it.
+TEST_F(Frame, ReadOnlyColumnsFieldOffersCopyOnlyAndNothingChangesIt)
+{
+    TForm1& f = Start();
+    ShowActive();
+    QApplication::clipboard()->setText("pasted");
+    f.Edit12->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Now(f), (Availability{0, 0, 0, 0, 1, 0}));
+    f.EditSelectAll1->trigger();
+    EXPECT_EQ(Now(f), (Availability{1, 0, 0, 0, 1, 0}));
+
+    // Through the actions, whatever their state, and through the keys.
+    for (QAction* a : {f.EditCut1, f.EditPaste1, f.EditPaste1, f.EditDelete1, f.EditUndo1}) {
+        a->setEnabled(true);
+        a->trigger();
+        f.Edit12->selectAll();
+    }
+    EXPECT_EQ(f.Edit12->text(), "08");
+    QTest::keyClick(f.Edit12, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(f.Edit12, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(f.Edit12, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(f.Edit12, Qt::Key_Delete);
+    QTest::keyClick(f.Edit12, Qt::Key_Backspace, Qt::AltModifier);
+    QTest::keyClicks(f.Edit12, "7");
+    EXPECT_EQ(f.Edit12->text(), "08");
+    EXPECT_EQ(f.CurrentHeader().Columns, "08");
+
+    f.Edit12->selectAll();
+    f.EditCopy1->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "08");
+}
+
 } // namespace
 } // namespace trv::test

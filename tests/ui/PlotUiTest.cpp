@@ -89,6 +89,33 @@ TEST_F(PlotUi, PreviewButtonFoldedBoxAndResizeRedrawWithTheSettingsTheControlsHo
     EXPECT_TRUE(ShowsCurrentSettings());
 }
 
+// With the Preview box off, changed scale, margins and mean width wait for the Preview button;
+// a resize shows the last drawing in the new frame, not the waiting values.
+TEST_F(PlotUi, ResizeRedrawsTheLastDrawingNotControlsChangedSince)
+{
+    TForm1& f = StartShown();
+    f.CheckBox5->click();
+    f.Button1->click(); // draws whatever the box says
+    const PlotSettings drawn = f.CurrentPlotSettings();
+    f.Edit2->setText("900");
+    f.Edit4->setText("60");
+    f.Edit7->setText("15");
+    ASSERT_NE(f.CurrentPlotSettings().Scale, drawn.Scale);
+    for (const QSize size : {QSize(1500, 1150), QSize(1350, 1000)}) {
+        f.resize(size);
+        QApplication::processEvents();
+        ASSERT_EQ(Image().size(), f.Image1->size());
+        PlotState state;
+        InitPlotState(state);
+        PreparePlot(state, f.Counts(), drawn);
+        PlotSurface surface;
+        DrawPlot(state, drawn, f.SpectrumNameBytes(), surface, f.Image1->width(),
+                 f.Image1->height());
+        EXPECT_TRUE(SameImage(Image(), surface.Image().convertToFormat(QImage::Format_RGB32)));
+    }
+    EXPECT_EQ(f.Edit2->text(), "900") << "the controls keep what was typed";
+}
+
 TEST_F(PlotUi, FoldingChannelSetsBothMarginsAndItsArrowsRunTheReactionTwice)
 {
     TForm1& f = StartShown();
@@ -191,14 +218,13 @@ TEST_F(PlotUi, FailingSaveReportsCannotCreateFileAndKeepsTheOldOnes)
     platform_.QueueSave(missing);
     f.SaveBitmap->trigger();
     {
-        // The last step of the atomic write refused: the store's write after the dialog fails too.
+        // The last step of the atomic write refused; the folder is not stored after a failure.
         faults::FailingRename refused(EACCES);
         platform_.QueueSave(Work("old.bmp"));
         f.SaveBitmap->trigger();
     }
-    EXPECT_EQ(platform_.errors,
-              (QStringList{"Cannot create file " + missing, "Failed to set data for 'InitialDir'",
-                           "Cannot create file " + Work("old.bmp")}));
+    EXPECT_EQ(platform_.errors, (QStringList{"Cannot create file " + missing,
+                                             "Cannot create file " + Work("old.bmp")}));
     EXPECT_EQ(ReadBytes(Work("old.bmp")), "old picture");
     EXPECT_EQ(f.LastBitmap(), Work("good.bmp"));
 }

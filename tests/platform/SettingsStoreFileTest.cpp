@@ -1,0 +1,114 @@
+// The settings store's file: any folder name comes back as it was stored, files written so
+// far read the same, and a store that is not a regular file is neither waited on nor replaced.
+#include "FaultFolders.h"
+
+#include "platform/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+
+namespace trv {
+namespace {
+
+using faults::ErrorOf;
+using faults::FaultyFolder;
+using faults::ReadAll;
+using faults::WriteAll;
+
+constexpr std::string_view kKey = "\\SoftWare\\Brolleck\\";
+
+std::string Stored(const std::string& file)
+{
+    SettingsStore store(file);
+    if (!store.OpenKeyReadOnly(kKey)) return "(no key)";
+    return store.ReadString("InitialDir");
+}
+
+TEST(SettingsStoreFile, EveryFolderNameComesBackAsStored)
+{
+    FaultyFolder dir;
+    const std::string file = dir.File("settings.reg");
+    const std::string names[] = {
+        "/home/u/line\nfeed",
+        "/home/u/cr\rlf\r\n",
+        "/q\"uo\"te",
+        "/back\\slash\\",
+        "/literal \\n \\r",
+        "/\xC3\xA9t\xE9 \xFF",
+        "\n",
+        "/tab\tand\x1b[31m",
+        "",
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        SettingsStore store(file);
+        ASSERT_TRUE(store.OpenKey(kKey, true));
+        store.WriteString("InitialDir", name);
+        store.WriteString("Other", "kept");
+        EXPECT_EQ(Stored(file), name);
+        SettingsStore again(file);
+        ASSERT_TRUE(again.OpenKeyReadOnly(kKey));
+        EXPECT_EQ(again.ReadString("Other"), "kept");
+    }
+}
+
+// Files as earlier versions wrote them: only '\' and '"' escaped.
+TEST(SettingsStoreFile, FilesWrittenSoFarReadTheSame)
+{
+    FaultyFolder dir;
+    const std::string file = dir.File("settings.reg");
+    const std::pair<std::string, std::string> cases[] = {
+        {R"("/plain/folder")", "/plain/folder"},
+        {R"("/a\\new\\raw")", "/a\\new\\raw"},
+        {R"("/q\"uoted\" \\n")", "/q\"uoted\" \\n"},
+        {"\"/\xC3\xA9t\xE9\"", "/\xC3\xA9t\xE9"},
+    };
+    for (const auto& [text, name] : cases) {
+        SCOPED_TRACE(text);
+        WriteAll(file, "; Trevandel settings\r\n\r\n[\\SoftWare\\Brolleck\\]\r\n\"InitialDir\"=" +
+                           text + "\r\n");
+        EXPECT_EQ(Stored(file), name);
+    }
+}
+
+// A named pipe in the store's place: a start must not wait for a writer, and the pipe is not
+// replaced by a save, as no unreadable store is.
+TEST(SettingsStoreFile, NamedPipeIsUnreadableAtOnceAndNotReplaced)
+{
+    FaultyFolder dir;
+    const std::string file = dir.File("settings.reg");
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    // Should the store wait on the pipe after all, a writer that comes and goes ends the wait,
+    // so the test fails instead of hanging.
+    std::promise<void> done;
+    std::thread watchdog([&file, finished = done.get_future()] {
+        while (finished.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) ::close(fd);
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+
+    SettingsStore store(file);
+    EXPECT_FALSE(store.OpenKeyReadOnly(kKey));
+    ASSERT_TRUE(store.OpenKey(kKey, true));
+    EXPECT_EQ(ErrorOf([&] { store.WriteString("InitialDir", "/tmp"); }),
+              "Failed to set data for 'InitialDir'");
+
+    const auto took = std::chrono::steady_clock::now() - start;
+    done.set_value();
+    watchdog.join();
+    EXPECT_LT(took, std::chrono::seconds(3));
+    struct stat st {};
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(faults::Snapshot(dir.Path()).size(), 1u);
+}
+
+} // namespace
+} // namespace trv

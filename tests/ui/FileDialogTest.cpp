@@ -1,0 +1,134 @@
+// The real file dialog must never read the files of the folder it shows: some block for ever
+// (a FIFO, /proc/kmsg). And a folder the save could not write to is not remembered.
+#include "ModalScript.h"
+#include "SpecialFiles.h"
+#include "UiTestSupport.h"
+
+#include "ui/NameOnlyIconProvider.h"
+#include "ui/QtPlatform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
+
+#include <chrono>
+
+namespace trv::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class FileDialog : public UiTest {
+  protected:
+    // A folder with what Qt's type guessing would open: a file without a known extension, a
+    // FIFO nobody writes to, a spectrum and a subfolder.
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        QDir(Work()).mkpath("special/sub");
+        WriteBytes(Work("special/kmsg"), std::string(64, '\x01'));
+        WriteBytes(Work("special/a.spm"), MakePca2(2500, [](int) { return 1u; }));
+        ASSERT_TRUE(MakeFifo(Work("special/pipe")));
+    }
+};
+
+TEST_F(FileDialog, IconProviderDecidesByNameAloneAndReturnsAtOnce)
+{
+    OpenWatch watch(Work("special"));
+    ASSERT_TRUE(watch.Valid());
+    FifoRescue rescue(Work("special/pipe"), 2s);
+    const NameOnlyIconProvider icons;
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString name : {"kmsg", "pipe", "a.spm", "sub"}) {
+        const QFileInfo info(Work("special/" + name));
+        EXPECT_FALSE(icons.icon(info).isNull()) << Str(name);
+        EXPECT_FALSE(icons.type(info).isEmpty()) << Str(name);
+    }
+    EXPECT_EQ(icons.type(QFileInfo(Work("special/sub"))), "Folder");
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(rescue.Released());
+    EXPECT_EQ(watch.Touched(), QStringList());
+}
+
+TEST_F(FileDialog, RealDialogListsAFolderWithoutOpeningItsFiles)
+{
+    QDir::setCurrent(Work("special"));
+    OpenWatch watch(Work("special"));
+    ASSERT_TRUE(watch.Valid());
+    FifoRescue rescue(Work("special/pipe"), 2s);
+    QtPlatform platform;
+    int listed = -1;
+    // Waits until the folder is listed and its entries' details are fetched, then cancels.
+    OnModal<QFileDialog> cancel([&](QFileDialog& dialog) {
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 1500) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (model) listed = model->rowCount(model->index(Work("special")));
+        }
+        dialog.reject();
+    });
+    FileDialogRequest request;
+    request.title = "Open";
+    request.filter = "All Files (*.*)|*.*";
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(platform.OpenFileDialog(request).has_value());
+    EXPECT_TRUE(cancel.Ran());
+    EXPECT_GE(listed, 3) << "the folder was shown"; // the FIFO may be left out
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(rescue.Released()) << "the dialog got stuck opening the FIFO";
+    EXPECT_EQ(watch.Touched(), QStringList());
+}
+
+// Save as into a folder where the file can't be written: the error is shown, and both the
+// current folder and the stored one stay where the last good dialog left them, also after a
+// restart.
+TEST_F(FileDialog, FailedSaveLeavesTheRememberedFolderAsItWas)
+{
+    TForm1& f = Start();
+    QDir(Work()).mkpath("good");
+    QDir(Work()).mkpath("blocked/x.exp");
+    QDir(Work()).mkpath("blocked/x.bmp");
+    WriteBytes(Work("good/s.spm"), MakePca2(2500, [](int i) { return 100u + i % 3; }));
+    OpenViaDialog(Work("good/s.spm"));
+    platform_.errors.clear();
+    struct Case {
+        const char* name;
+        QAction* action;
+        QString target;
+    };
+    const Case cases[] = {
+        {"Save as, target is a folder", f.aSaveAs, Work("blocked/x.exp")},
+        {"Save as into /proc", f.aSaveAs, "/proc/trevandel-test.exp"},
+        {"Save image as bitmap", f.SaveBitmap, Work("blocked/x.bmp")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform_.QueueSave(c.target);
+        c.action->trigger();
+        EXPECT_EQ(platform_.errors.size(), 1) << Str(platform_.errors.join('|'));
+        platform_.errors.clear();
+        EXPECT_EQ(QDir::currentPath(), Work("good"));
+    }
+    Stop();
+    QDir::setCurrent(Work());
+    Start();
+    EXPECT_EQ(QDir::currentPath(), Work("good"));
+
+    // A save that works remembers its folder as before.
+    platform_.QueueSave(Work("blocked/y.exp"));
+    Form().aSaveAs->trigger();
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
+    Stop();
+    Start();
+    EXPECT_EQ(QDir::currentPath(), Work("blocked"));
+}
+
+} // namespace
+} // namespace trv::test

@@ -1,0 +1,55 @@
+#pragma once
+
+// Folders with files that must never be opened or read: a FIFO nobody writes to blocks its
+// reader for ever, and some files of /proc block on read. These helpers see whether the code
+// under test touched them, and free a reader that got stuck instead of hanging the test.
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace trv::test {
+
+// Makes a FIFO; false when the file system can't hold one.
+bool MakeFifo(const QString& path);
+
+// Records the names of a folder's entries that are opened or read from now on (the folder
+// itself and its subfolders are not counted).
+class OpenWatch {
+  public:
+    explicit OpenWatch(const QString& folder);
+    ~OpenWatch();
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+
+    bool Valid() const { return fd_ >= 0; }
+    // The names touched since the last call.
+    QStringList Touched();
+
+  private:
+    int fd_ = -1;
+};
+
+// After `patience`, opens the FIFO for writing now and then, so a reader stuck on it gets an
+// end of file; Released() says whether anyone was stuck.
+class FifoRescue {
+  public:
+    FifoRescue(const QString& fifo, std::chrono::milliseconds patience);
+    ~FifoRescue();
+    FifoRescue(const FifoRescue&) = delete;
+    FifoRescue& operator=(const FifoRescue&) = delete;
+
+    bool Released() const { return released_; }
+
+  private:
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> released_{false};
+    std::thread thread_;
+};
+
+} // namespace trv::test
