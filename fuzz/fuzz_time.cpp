@@ -4,7 +4,7 @@
 // the display formats (the rest of the input is used as a format string).
 #include "FuzzCheck.h"
 
-#include "spectrum/Spm.h"
+#include "spectrum/Stamp.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the corpus of bad and borderline input files to tests/data/bad/.
+"""Writes the corpus of bad and borderline input files and its manifest.
 
 Every file goes with one line of manifest.tsv that says what reading it must give, worked out
 here from the file format's rules, independently of the program's code:
@@ -11,10 +11,14 @@ here from the file format's rules, independently of the program's code:
 Fields are tab-separated; calibration values are escaped (\\\\, \\t, \\r, \\n, \\xHH for other
 bytes outside printable ASCII). The corpus stays small: truncations at the sizes where the
 rules change, and one file per byte value for the stamp fields. Huge files and very long lines
-are made by the tests at run time (sparse, with truncate), never committed.
+are made by the tests at run time (sparse, with truncate), not here.
 
-    tools/make-bad-corpus.py                  # (re)writes tests/data/bad
-    tools/make-bad-corpus.py --all-sizes DIR  # also every truncation 0..4600 of both variants
+    tools/make-bad-corpus.py --out DIR                  # (re)writes DIR/spm, DIR/cal, DIR/manifest.tsv
+    tools/make-bad-corpus.py --out DIR --all-sizes DIR2 # also every truncation 0..4600 of both variants
+
+The build runs it into BUILD/tests/data/bad for the tests. The repository keeps only the
+manifest, tests/data/bad/manifest.tsv, and a test checks that a build's manifest equals it: after
+changing a rule here, review the new manifest and copy it over the kept one.
 """
 
 import argparse
@@ -257,9 +261,8 @@ def write(root, rel, data, manifest, expectation):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--out", default=os.path.join(here, "..", "tests", "data", "bad"))
+    parser.add_argument("--out", required=True, help="the folder to write the corpus to")
     parser.add_argument("--all-sizes", metavar="DIR",
                         help="also write every truncation 0..4600 of both variants to DIR")
     args = parser.parse_args()

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
-"""Writes the bundled sample spectra and calibration file into samples/.
+"""Writes the bundled sample spectra into samples/.
 
 The spectra are synthetic absorption spectra as a constant-acceleration drive records them: a
 baseline near 1e5 counts per channel with Lorentzian dips, the second half of the channels
 mirroring the first (the drive sweeps back), and Gaussian noise of Poisson size. The output is
 the same on every run (fixed seeds), so the files can be committed and regenerated.
+
+The bundled calibration file is the program's own calibration of the iron foil sample:
+
+    trevandel-convert --calibrate --mode add --write-cal samples/velocity-512.cal \
+        samples/ha1001-fe-foil.spm
 
 Usage: tools/make-samples.py [OUTPUT_DIR]   (default: samples/ beside tools/)
 """
@@ -92,20 +97,6 @@ DOUBLET = [(-0.05, 0.15), (0.75, 0.15)]
 # Stainless steel: a single line.
 SINGLET = [(-0.09, 0.25)]
 
-CALIBRATION = (
-    "Velocity calibration\r\n"
-    "Reference: alpha-Fe foil 25 um, room temperature\r\n"
-    "Fitted from ha1001-fe-foil.spm, 512 channels (add)\r\n"
-    "Drive: triangular sweep, +/- 11.7 mm/s\r\n"
-    "[header values]\r\n"
-    "channels=512\r\n"
-    "calibration constant=0.09141\r\n"
-    "folding channel=511.0000\r\n"
-    "zero speed channel=127.50\r\n"
-    "; the lines above are read by position\r\n"
-)
-
-
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "samples")
@@ -123,7 +114,6 @@ def main():
             spectrum(512, SINGLET, 0.35, seed=2001),
             "stainless steel 310, 295 K",
             ("17-Mar-2003", "18-Mar-2003")),
-        "velocity-512.cal": CALIBRATION.encode("ascii"),
     }
     for name, data in files.items():
         with open(os.path.join(out, name), "wb") as f:

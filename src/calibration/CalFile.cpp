@@ -1,9 +1,13 @@
 #include "calibration/CalFile.h"
 
+#include "exp/ExpHeader.h"
 #include "platform/AppError.h"
+
+#include <algorithm>
 
 #include <charconv>
 #include <cmath>
+#include <ctime>
 
 namespace trv {
 
@@ -39,6 +43,31 @@ void Refuse(const std::string& field, const std::string& value, const std::strin
 }
 
 } // namespace
+
+std::string SavedChannelsCaption(int channelCount, int saveAsMode)
+{
+    if (channelCount != 1024) return std::to_string(channelCount) + " Channels";
+    return kSaveAsModeCaptions[static_cast<std::size_t>(std::clamp(saveAsMode, 0, 2))];
+}
+
+std::string CalibrationDateNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return std::string(text, n);
+}
+
+CalibrationSource CalibrationSourceOf(const SpmInfo& info, int saveAsMode,
+                                      const LocaleFormats& locale)
+{
+    return {info.FileName,
+            StampDisplayText(info.FirstStamp, locale) + " - " +
+                StampDisplayText(info.SecondStamp, locale),
+            CalibrationDateNow(), SavedChannelsCaption(info.ChannelCount, saveAsMode)};
+}
 
 CalibrationValues CalibrationFieldTexts(const VelocityCalibration& r, const EditMask& foldMask)
 {

@@ -3,6 +3,8 @@
 #include "calibration/VelocityFit.h"
 #include "exp/Calibration.h"
 #include "exp/MaskedField.h"
+#include "platform/LocaleFormats.h"
+#include "spectrum/Spm.h"
 
 #include <span>
 #include <string>
@@ -16,6 +18,15 @@ struct CalibrationSource {
     std::string date;     // when the calibration was made
     std::string mode;     // the save-as mode's caption
 };
+
+// What the spectrum saved in a mode is called: the mode's caption, "512 Channels" for a
+// spectrum of 512 channels (which every mode saves whole).
+std::string SavedChannelsCaption(int channelCount, int saveAsMode);
+// The local date and time now, as the file records when it was made.
+std::string CalibrationDateNow();
+// The source of a calibration made from a spectrum file.
+CalibrationSource CalibrationSourceOf(const SpmInfo& info, int saveAsMode,
+                                      const LocaleFormats& locale);
 
 // The values of lines 6 to 9 formatted for the header fields' masks: the channel count, the
 // calibration constant (0.00009), the doubled folding position with as many digits before the

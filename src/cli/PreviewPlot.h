@@ -10,14 +10,15 @@
 
 namespace trv {
 
-// A change the user makes in the main window's "Graphic" group after the open.
+// A change the user makes in the main window's "Graphic" group after the open. The numbers
+// are clamped into their spin button's range (plot/GraphicControls.h).
 enum class GraphicChange {
-    FoldChannel,  // types a folding channel: the spin button clamps it to 0..1023
+    FoldChannel,  // types a folding channel
     NoFold,       // unticks "Folded"
-    Scale,        // types a scale: clamped to 0..1000; no scale is guessed at all then
+    Scale,        // types a scale; no scale is guessed at all then
     NoErrorLines, // unticks "Draw Errorlines"
     NoMean,       // unticks "Draw mean"
-    MeanWidth,    // types a mean width: clamped to 1..20
+    MeanWidth,    // types a mean width
 };
 
 struct GraphicStep {

@@ -3,6 +3,7 @@
 #include "exp/MaskedField.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,30 @@ struct ExpHeader {
     MaskedField Extra4{kExtraLongMask, "0.00000"};
 };
 
+// One of the sixteen header fields as the window, the converter and the tests reach it.
+// Exactly one of `masked` and `plain` is set.
+struct ExpHeaderField {
+    std::string_view name;       // the member's name
+    std::string_view option;     // the converter's option, without "--"; empty: none (read-only)
+    std::string_view optionHelp; // what the converter's usage says of that option
+    MaskedField ExpHeader::*masked = nullptr;
+    std::string ExpHeader::*plain = nullptr;
+    std::size_t maxLength = 0; // the longest text a plain field keeps; 0: no limit
+
+    bool IsMasked() const { return masked != nullptr; }
+    const std::string& Text(const ExpHeader& header) const;
+    // Assigns a text as typing it would: through the mask, or cut to maxLength.
+    void Assign(ExpHeader& header, std::string_view text) const;
+};
+
+// The sixteen fields in the order the writer writes them.
+inline constexpr std::size_t kExpHeaderFieldCount = 16;
+extern const std::array<ExpHeaderField, kExpHeaderFieldCount> kExpHeaderFields;
+
 enum SaveAsMode : int { kSave1024 = 0, kSave512Add = 1, kSave512Mean = 2 };
+// The items of the save-as mode list, by SaveAsMode.
+inline constexpr std::array<const char*, 3> kSaveAsModeCaptions = {
+    "1024 Channels", "512 Channels (add)", "512 Channels (mean)"};
 
 // What choosing item `item` of the save-as mode list does to the header: Channels,
 // IgnoreLeft, IgnoreRight and the re-flow of FoldingChannel into the item's mask.

@@ -7,6 +7,10 @@
 
 namespace trv {
 
+// The key under which the program keeps its settings (the last folder, the calibration
+// window's line table).
+inline constexpr const char* kProgramSettingsKey = "\\SoftWare\\Brolleck\\";
+
 // The program's persistent key/value store: one small human-readable file of keys and
 // values, laid out like a registry export:
 //

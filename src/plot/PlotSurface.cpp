@@ -23,6 +23,10 @@ void PlotSurface::Resize(int width, int height)
         return;
     }
     image_ = QImage(width, height, QImage::Format_RGB32);
+    // A fixed resolution (100 dpi), so a saved bitmap doesn't depend on the screen the program
+    // runs on: the window and the converter write the same file.
+    image_.setDotsPerMeterX(kPlotDotsPerMetre);
+    image_.setDotsPerMeterY(kPlotDotsPerMetre);
     image_.fill(kPlotBlack);
 }
 

@@ -15,6 +15,9 @@ inline constexpr QRgb kPlotGreen = 0xFF008000u;
 inline constexpr QRgb kPlotYellow = 0xFFFFFF00u;
 inline constexpr QRgb kPlotWhite = 0xFFFFFFFFu;
 
+// The resolution a surface's image carries: 100 dots per inch.
+inline constexpr int kPlotDotsPerMetre = 3937;
+
 // The raster the plot is drawn on: a 32-bit RGB image with exact, self-made pixel
 // operations, so that a drawing is the same on every machine and can be tested pixel by pixel.
 // Coordinates outside the image are clipped silently; coordinates may lie far outside it.

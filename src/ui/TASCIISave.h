@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModalResult.h"
+
 #include <QDialog>
 #include <QGroupBox>
 
@@ -30,13 +32,10 @@ class RadioGroup : public QGroupBox {
 
 // The options of the ASCII export: x axis and channel mode. Created once and reused; the
 // export resets the choices each time before showing it.
-class TASCIISave : public QDialog {
+class TASCIISave : public QDialog, public ModalResult {
     Q_OBJECT
   public:
     explicit TASCIISave(QWidget* parent = nullptr);
-
-    static constexpr int kResultOk = 1;
-    static constexpr int kResultCancel = 2;
 
     QFrame* GroupBox1;
     RadioGroup* RadioGroup1; // X-axis

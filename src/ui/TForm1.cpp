@@ -2,11 +2,13 @@
 
 #include "exp/Calibration.h"
 #include "exp/ExpFile.h"
-#include "platform/AppError.h"
 #include "platform/FileIo.h"
+#include "plot/GraphicControls.h"
+#include "ui/ErrorGuard.h"
 #include "ui/Icons.h"
 #include "ui/IntEditField.h"
 #include "ui/MaskEditField.h"
+#include "ui/TextConvert.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,7 +17,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,7 +25,6 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSplitter>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QTableWidget>
 #include <QUrl>
@@ -32,45 +32,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <new>
 
 namespace trv {
 
 namespace {
 
-constexpr const char* kSettingsKey = "\\SoftWare\\Brolleck\\";
 constexpr const char* kInitialDir = "InitialDir";
-
-// Paths travel through the core as the file system's bytes.
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-QString PathText(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-std::string Latin1Bytes(const QString& text)
-{
-    return text.toLatin1().toStdString();
-}
-
-// Error texts may carry a file name in the file system's encoding; the rest is 8-bit text.
-// Control bytes from a name or a file's contents are shown escaped, so a line feed or an ESC
-// can't reshape the message.
-QString ErrorText(std::string_view what)
-{
-    const QByteArray bytes = QByteArray::fromStdString(EscapeControlBytes(what));
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    if (utf8.hasError()) text = QString::fromLatin1(bytes);
-    return text;
-}
 
 MaskedField ModelOf(const MaskEditField* field)
 {
@@ -162,20 +129,7 @@ void TForm1::ConnectReactions()
 
 bool TForm1::Guard(const char* /*reaction*/, const std::function<void()>& body)
 {
-    try {
-        body();
-        return true;
-    }
-    catch (const AppError& e) {
-        platform_.ErrorBox(ErrorText(e.what()));
-    }
-    catch (const std::bad_alloc&) {
-        platform_.ErrorBox("Out of memory");
-    }
-    catch (const std::exception& e) {
-        platform_.ErrorBox(ErrorText(e.what()));
-    }
-    return false;
+    return RunGuarded(platform_, body);
 }
 
 // ---------------------------------------------------------------- start and end
@@ -188,7 +142,7 @@ void TForm1::FormCreate()
     counts_.clear();
     Guard("FormCreate", [this] {
         if (!store_) return;
-        if (store_->OpenKeyReadOnly(kSettingsKey)) {
+        if (store_->OpenKeyReadOnly(kProgramSettingsKey)) {
             const std::string dir = store_->ReadString(kInitialDir);
             if (!dir.empty()) QDir::setCurrent(PathText(dir)); // a vanished folder is no error
             store_->CloseKey();
@@ -214,7 +168,7 @@ void TForm1::OpenDialog2Close()
 {
     Guard("OpenDialog2Close", [this] {
         if (!store_) return;
-        store_->OpenKey(kSettingsKey, true);
+        store_->OpenKey(kProgramSettingsKey, true);
         store_->WriteString(kInitialDir, PathBytes(QDir::currentPath()));
     });
 }
@@ -301,10 +255,10 @@ void TForm1::OpenSpectrumFile(const QString& path)
     counts_ = std::move(spectrum.counts);
     spmMode_ = spectrum.info.Mode;
 
-    UpDown5->SetPosition(channelCount_ / 2);
+    UpDown5->SetPosition(FoldChannelAfterOpen(channelCount_));
     if (CheckBox1->isChecked()) SetGridRowCount(channelCount_ + 1);
-    UpDown3->SetPosition(9);
-    UpDown4->SetPosition(9);
+    UpDown3->SetPosition(kMarginAfterOpen);
+    UpDown4->SetPosition(kMarginAfterOpen);
 
     const auto captions = SpmInfoCaptions(spectrum.info, locale_);
     Label1->setText(PathText(spectrum.info.FileName));
@@ -365,23 +319,19 @@ void TForm1::CheckBox1Click()
 
 ExpHeader TForm1::CurrentHeader() const
 {
+    // The fields' controls in the order of kExpHeaderFields; a masked field's is a
+    // MaskEditField, whose model (mask included) is taken whole.
+    const std::array<const QLineEdit*, kExpHeaderFieldCount> controls = {
+        MaskEdit1, Edit13,    MaskEdit2, MaskEdit3, Edit8,     Edit9,     Edit10,    MaskEdit4,
+        Edit11,    MaskEdit5, MaskEdit6, Edit12,    MaskEdit7, MaskEdit9, MaskEdit8, MaskEdit10};
     ExpHeader h;
-    h.Serial = ModelOf(MaskEdit1);
-    h.Description = Latin1Bytes(Edit13->text());
-    h.BField = ModelOf(MaskEdit2);
-    h.Temperature = ModelOf(MaskEdit3);
-    h.Channels = Latin1Bytes(Edit8->text());
-    h.IgnoreLeft = Latin1Bytes(Edit9->text());
-    h.IgnoreRight = Latin1Bytes(Edit10->text());
-    h.FoldingChannel = ModelOf(MaskEdit4);
-    h.CountsMillions = Latin1Bytes(Edit11->text());
-    h.ZeroSpeedChannel = ModelOf(MaskEdit5);
-    h.CalibrationConstant = ModelOf(MaskEdit6);
-    h.Columns = Latin1Bytes(Edit12->text());
-    h.Extra1 = ModelOf(MaskEdit7);
-    h.Extra2 = ModelOf(MaskEdit9);
-    h.Extra3 = ModelOf(MaskEdit8);
-    h.Extra4 = ModelOf(MaskEdit10);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ExpHeaderField& field = kExpHeaderFields[i];
+        if (field.IsMasked())
+            h.*field.masked = ModelOf(qobject_cast<const MaskEditField*>(controls[i]));
+        else
+            h.*field.plain = Latin1Bytes(controls[i]->text());
+    }
     return h;
 }
 

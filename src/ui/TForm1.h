@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 #include "spectrum/Spm.h"
 #include "ui/PlotImage.h"
+#include "ui/PreviewHost.h"
 
 #include <QMainWindow>
 
@@ -41,9 +42,10 @@ class TForm5;
 class TASCIISave;
 
 // The main window. Controls are public members named as the user-facing description names
-// them, so that the other windows and the tests can reach them. Reactions are public methods;
-// slots only ask a dialog and then call the method that takes a path.
-class TForm1 : public QMainWindow {
+// them, so that the tests can reach them; the other windows go through the narrow interfaces
+// they are given. Reactions are public methods; slots only ask a dialog and then call the
+// method that takes a path.
+class TForm1 : public QMainWindow, public PreviewHost {
     Q_OBJECT
   public:
     // The store is created by the caller (its location is the caller's choice) and owned from
@@ -102,24 +104,25 @@ class TForm1 : public QMainWindow {
     void CheckBox5Click();
 
     // --- preview plot (TForm1Plot.cpp)
-    TForm2* Form2 = nullptr; // the preview window; holds the plot's state
-    QAction* FindFoldingChannel1 = nullptr;
+    TForm2* Form2 = nullptr;                // the preview window; holds the plot's state
+    QAction* FindFoldingChannel1 = nullptr; // "Find folding channel" in "Special"
     // The "Graphic" group's values as the controls read now.
-    PlotSettings CurrentPlotSettings() const;
+    PlotSettings CurrentPlotSettings() const override;
     // Label1's caption as the plot writes it.
-    std::string SpectrumNameBytes() const;
+    std::string SpectrumNameBytes() const override;
     void ShowPreviewWindow();
     void SaveBitmapExecute();
-    void openbitmapExecute();
+    void openbitmapExecute() override;
     void FindFoldingChannel1Click();
     // Asks for a name (proposed: the Serial # text) and saves the image's bitmap there as .bmp;
     // only the main window's dialog records its folder.
-    void SaveImageBitmap(const PlotImage& image, bool mainWindowDialog);
+    void SaveImageBitmap(const PlotImage& image, bool mainWindowDialog) override;
     // The save after the dialog: writes the bitmap, if the image has one, and remembers target.
     void SaveBitmapFile(const QString& target, const PlotImage& image);
     const QString& LastBitmap() const { return lastBitmap_; }
 
-    // Runs one reaction; an error it raises is shown to the user. False when it failed.
+    // Runs one reaction through RunGuarded; an error it raises is shown to the user. False when
+    // it failed.
     bool Guard(const char* reaction, const std::function<void()>& body);
 
     // File dialogs of this window: each opens in the current folder and runs OpenDialog2Close
@@ -135,47 +138,47 @@ class TForm1 : public QMainWindow {
     Platform& platformSeam() { return platform_; }
 
     // --- frame
-    QToolBar* ToolBar1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;     // open, save, header, edit and About buttons
+    QStatusBar* StatusBar1 = nullptr; // holds the credit line
     QLabel* CreditLine = nullptr;
-    QTableWidget* StringGrid1 = nullptr;
-    QSplitter* Splitter1 = nullptr;
-    QWidget* Panel1 = nullptr;
-    QWidget* Panel2 = nullptr;
-    PlotImage* Image1 = nullptr;
+    QTableWidget* StringGrid1 = nullptr; // the data grid: channel and count per row
+    QSplitter* Splitter1 = nullptr;      // between the grid and the left panel
+    QWidget* Panel1 = nullptr;           // left panel: options, SPM Info, Graphic, preview
+    QWidget* Panel2 = nullptr;           // right panel: Exp Data, Exp Header, Save options
+    PlotImage* Image1 = nullptr;         // the preview plot
 
     // --- "Load options"
-    QGroupBox* GroupBox5 = nullptr;
+    QGroupBox* GroupBox5 = nullptr; // "Load options"
     QCheckBox* CheckBox1 = nullptr; // Show data
     QCheckBox* CheckBox5 = nullptr; // Preview
     QCheckBox* CheckBox6 = nullptr; // Guess scale
     QCheckBox* CheckBox7 = nullptr; // Guess Exp Data
 
     // --- "SPM Info"
-    QGroupBox* GroupBox1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
+    QGroupBox* GroupBox1 = nullptr; // "SPM Info"
+    QLabel* Label1 = nullptr;       // the spectrum's file name
+    QLabel* Label2 = nullptr;       // "N bytes"
+    QLabel* Label3 = nullptr;       // first time stamp
+    QLabel* Label4 = nullptr;       // second time stamp
+    QLabel* Label5 = nullptr;       // "N channels"
+    QLabel* Label6 = nullptr;       // "Mode : PCA2  (Header: N)"
 
     // --- "Graphic"
-    QGroupBox* GroupBox2 = nullptr;
-    QLabel* ileft = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QLineEdit* Edit6 = nullptr;
-    QLineEdit* Edit7 = nullptr;
-    UpDown* UpDown1 = nullptr;
-    UpDown* UpDown3 = nullptr;
-    UpDown* UpDown4 = nullptr;
-    UpDown* UpDown5 = nullptr;
-    UpDown* UpDown6 = nullptr;
+    QGroupBox* GroupBox2 = nullptr; // "Graphic"
+    QLabel* ileft = nullptr;        // caption of Edit4
+    QLabel* Label8 = nullptr;       // caption of Edit5
+    QLabel* Label9 = nullptr;       // caption of Edit2
+    QLabel* Label10 = nullptr;      // caption of Edit6
+    QLineEdit* Edit2 = nullptr;     // scale (1/10 %)
+    QLineEdit* Edit4 = nullptr;     // ignore from left
+    QLineEdit* Edit5 = nullptr;     // ignore from right
+    QLineEdit* Edit6 = nullptr;     // folding channel of the plot
+    QLineEdit* Edit7 = nullptr;     // half-width of the drawn mean
+    UpDown* UpDown1 = nullptr;      // arrows of Edit2
+    UpDown* UpDown3 = nullptr;      // arrows of Edit4
+    UpDown* UpDown4 = nullptr;      // arrows of Edit5
+    UpDown* UpDown5 = nullptr;      // arrows of Edit6
+    UpDown* UpDown6 = nullptr;      // arrows of Edit7
     QCheckBox* CheckBox2 = nullptr; // Folded
     QCheckBox* CheckBox3 = nullptr; // Draw Errorlines
     QCheckBox* CheckBox4 = nullptr; // Draw mean
@@ -183,22 +186,22 @@ class TForm1 : public QMainWindow {
     QPushButton* Button4 = nullptr; // View
 
     // --- "Exp Data", "Exp Header", "Save options"
-    QGroupBox* GroupBox4 = nullptr;
-    QGroupBox* GroupBox3 = nullptr;
-    QGroupBox* GroupBox6 = nullptr;
-    QLineEdit* Edit13 = nullptr;        // Description
-    MaskEditField* MaskEdit1 = nullptr; // Serial
-    MaskEditField* MaskEdit2 = nullptr; // BField
-    MaskEditField* MaskEdit3 = nullptr; // Temperature
-    QLineEdit* Edit8 = nullptr;         // Channels
-    QLineEdit* Edit9 = nullptr;         // IgnoreLeft
-    QLineEdit* Edit10 = nullptr;        // IgnoreRight
-    QLineEdit* Edit11 = nullptr;        // CountsMillions
-    QLineEdit* Edit12 = nullptr;        // Columns
-    UpDown* UpDown7 = nullptr;
-    UpDown* UpDown8 = nullptr;
-    UpDown* UpDown9 = nullptr;
-    UpDown* UpDown10 = nullptr;
+    QGroupBox* GroupBox4 = nullptr;      // "Exp Data"
+    QGroupBox* GroupBox3 = nullptr;      // "Exp Header"
+    QGroupBox* GroupBox6 = nullptr;      // "Save options"
+    QLineEdit* Edit13 = nullptr;         // Description
+    MaskEditField* MaskEdit1 = nullptr;  // Serial
+    MaskEditField* MaskEdit2 = nullptr;  // BField
+    MaskEditField* MaskEdit3 = nullptr;  // Temperature
+    QLineEdit* Edit8 = nullptr;          // Channels
+    QLineEdit* Edit9 = nullptr;          // IgnoreLeft
+    QLineEdit* Edit10 = nullptr;         // IgnoreRight
+    QLineEdit* Edit11 = nullptr;         // CountsMillions
+    QLineEdit* Edit12 = nullptr;         // Columns
+    UpDown* UpDown7 = nullptr;           // arrows of Edit8
+    UpDown* UpDown8 = nullptr;           // arrows of Edit9
+    UpDown* UpDown9 = nullptr;           // arrows of Edit10
+    UpDown* UpDown10 = nullptr;          // arrows of Edit11
     MaskEditField* MaskEdit4 = nullptr;  // FoldingChannel
     MaskEditField* MaskEdit5 = nullptr;  // ZeroSpeedChannel
     MaskEditField* MaskEdit6 = nullptr;  // CalibrationConstant
@@ -206,7 +209,7 @@ class TForm1 : public QMainWindow {
     MaskEditField* MaskEdit9 = nullptr;  // Extra2
     MaskEditField* MaskEdit8 = nullptr;  // Extra3
     MaskEditField* MaskEdit10 = nullptr; // Extra4
-    QComboBox* cbSaveAsMode = nullptr;
+    QComboBox* cbSaveAsMode = nullptr;   // 1024 / 512 (add) / 512 (mean) channels
     QLabel* SaveAsModeLabel = nullptr;
 
     // --- actions and menus
@@ -226,19 +229,19 @@ class TForm1 : public QMainWindow {
     QAction* SaveBitmap = nullptr;
     QAction* openbitmap = nullptr;
     QAction* SaveASCII = nullptr;
-    QAction* Addspektres1 = nullptr;
-    QAction* Subtractspectres1 = nullptr;
-    QMenu* Files1 = nullptr;
-    QMenu* Edit1 = nullptr;
-    QMenu* Image2 = nullptr;
-    QMenu* Special1 = nullptr;
-    QMenu* Header1 = nullptr;
-    QMenu* Help1 = nullptr;
+    QAction* Addspektres1 = nullptr;      // "Add spectres"
+    QAction* Subtractspectres1 = nullptr; // "Subtract spectres"
+    QMenu* Files1 = nullptr;              // "Files"
+    QMenu* Edit1 = nullptr;               // "Edit" (a menu, not a field)
+    QMenu* Image2 = nullptr;              // "Image"
+    QMenu* Special1 = nullptr;            // "Special"
+    QMenu* Header1 = nullptr;             // "Header"
+    QMenu* Help1 = nullptr;               // "Help"
 
     // --- "Special" and "Help" menus, ASCII export (TForm1Special.cpp)
-    TForm3* Form3 = nullptr;
-    TForm5* Form5 = nullptr;
-    TASCIISave* ASCIISave = nullptr;
+    TForm3* Form3 = nullptr;         // About
+    TForm5* Form5 = nullptr;         // add/subtract
+    TASCIISave* ASCIISave = nullptr; // the ASCII export's options
     void Addspektres1Click();
     void Subtractspectres1Click();
     void aAboutExecute();

@@ -1,4 +1,5 @@
 // Building the main window's widgets, actions, menus and tool bar.
+#include "plot/GraphicControls.h"
 #include "ui/Icons.h"
 #include "ui/IntEditField.h"
 #include "ui/MaskEditField.h"
@@ -279,18 +280,24 @@ void TForm1::BuildGraphic(QWidget* parent)
     grid->setVerticalSpacing(2);
     grid->setHorizontalSpacing(12);
     auto spin = [&](QLineEdit*& edit, UpDown*& arrows, const char* editName, const char* upDownName,
-                    int min, int max, int initial, int width) {
-        auto* field = new IntEditField(editName, upDownName, min, max, initial, GroupBox2);
+                    SpinRange range, int initial, int width) {
+        auto* field =
+            new IntEditField(editName, upDownName, range.Min, range.Max, initial, GroupBox2);
         edit = field->Edit();
         arrows = field->Arrows();
         field->setFixedWidth(width + 15);
         return field;
     };
-    QWidget* left = spin(Edit4, UpDown3, "Edit4", "UpDown3", 5, 100, 9, 91);
-    QWidget* right = spin(Edit5, UpDown4, "Edit5", "UpDown4", 5, 100, 9, 89);
-    QWidget* scale = spin(Edit2, UpDown1, "Edit2", "UpDown1", 0, 1000, 4, 91);
-    QWidget* fold = spin(Edit6, UpDown5, "Edit6", "UpDown5", 0, 1023, 512, 91);
-    QWidget* mean = spin(Edit7, UpDown6, "Edit7", "UpDown6", 1, 20, 2, 33);
+    // The controls start at the plot's default settings.
+    const PlotSettings initial;
+    QWidget* left =
+        spin(Edit4, UpDown3, "Edit4", "UpDown3", kIgnoreRange, initial.IgnoreFromLeft, 91);
+    QWidget* right =
+        spin(Edit5, UpDown4, "Edit5", "UpDown4", kIgnoreRange, initial.IgnoreFromRight, 89);
+    QWidget* scale = spin(Edit2, UpDown1, "Edit2", "UpDown1", kScaleRange, initial.Scale, 91);
+    QWidget* fold = spin(Edit6, UpDown5, "Edit6", "UpDown5", kFoldRange, initial.FoldChannel, 91);
+    QWidget* mean =
+        spin(Edit7, UpDown6, "Edit7", "UpDown6", kMeanWidthRange, initial.MeanWidth, 33);
     ileft = Caption("Ignore from &Left", GroupBox2, Edit4);
     ileft->setObjectName("ileft");
     Label8 = Caption("Ignore from &Right", GroupBox2, Edit5);
@@ -299,9 +306,9 @@ void TForm1::BuildGraphic(QWidget* parent)
     Label9->setObjectName("Label9");
     Label10 = Caption("&Folding channel", GroupBox2, Edit6);
     Label10->setObjectName("Label10");
-    CheckBox2 = CheckBox("CheckBox2", "F&olded", true, GroupBox2);
-    CheckBox3 = CheckBox("CheckBox3", "Dr&aw Errorlines", true, GroupBox2);
-    CheckBox4 = CheckBox("CheckBox4", "Draw mea&n", true, GroupBox2);
+    CheckBox2 = CheckBox("CheckBox2", "F&olded", initial.Folded, GroupBox2);
+    CheckBox3 = CheckBox("CheckBox3", "Dr&aw Errorlines", initial.DrawErrorLines, GroupBox2);
+    CheckBox4 = CheckBox("CheckBox4", "Draw mea&n", initial.DrawMean, GroupBox2);
     Button1 = new QPushButton("Preview", GroupBox2);
     Button1->setObjectName("Button1");
     Button4 = new QPushButton("&View", GroupBox2);

@@ -6,46 +6,25 @@
 #include "platform/FileIo.h"
 #include "plot/Bmp.h"
 #include "plot/FoldingChannel.h"
+#include "plot/GraphicControls.h"
 #include "ui/IntEditField.h"
 #include "ui/MaskEditField.h"
 #include "ui/PlotImage.h"
 #include "ui/TForm2.h"
+#include "ui/TextConvert.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
-
-#include <charconv>
-#include <cstdlib>
 
 namespace trv {
 
 namespace {
 
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 std::uint16_t Position(const UpDown* spin)
 {
     return static_cast<std::uint16_t>(spin->Position());
-}
-
-// "512.35" whatever the user's decimal separator.
-std::string TwoDecimals(double value)
-{
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-    return std::string(buffer, result.ptr);
 }
 
 } // namespace
@@ -84,7 +63,7 @@ PlotSettings TForm1::CurrentPlotSettings() const
 std::string TForm1::SpectrumNameBytes() const
 {
     // The plot writes 8-bit text.
-    return SpectrumName().toLatin1().toStdString();
+    return Latin1Bytes(SpectrumName());
 }
 
 // ---------------------------------------------------------------- drawing
@@ -156,10 +135,13 @@ void TForm1::Edit2Change()
 
 void TForm1::FoldingChannelReaction()
 {
-    // Each channel of distance from the middle widens both ignored margins by two.
-    const int distance = std::abs(channelCount_ / 2 - UpDown5->Position());
-    UpDown3->SetPosition(2 * distance + 5);
-    UpDown4->SetPosition(2 * distance + 5);
+    // Only the folding channel is read here: reading the other fields would take over numbers
+    // typed into them since, which the preview waits for.
+    PlotSettings settings;
+    settings.FoldChannel = Position(UpDown5);
+    trv::FoldChannelReaction(settings, channelCount_);
+    UpDown3->SetPosition(settings.IgnoreFromLeft);
+    UpDown4->SetPosition(settings.IgnoreFromRight);
     if (CheckBox5->isChecked()) RedrawPreview();
 }
 
@@ -207,8 +189,8 @@ void TForm1::FindFoldingChannel1Click()
         return;
     }
     UpDown5->SetPosition(estimate->Channel);
-    platform_.MessageBox(
-        QString::fromStdString("Suggested folding channel: " + TwoDecimals(estimate->Fractional)));
+    platform_.MessageBox(QString::fromStdString("Suggested folding channel: " +
+                                                FoldingChannelText(estimate->Fractional)));
 }
 
 // ---------------------------------------------------------------- bitmaps
@@ -223,7 +205,7 @@ void TForm1::SaveImageBitmap(const PlotImage& image, bool mainWindowDialog)
     FileDialogRequest request;
     request.title = "Save As";
     request.filter = "Bitmaps (*.bmp)|*.bmp";
-    request.proposedName = QString::fromLatin1(MaskEdit1->Value());
+    request.proposedName = Latin1(MaskEdit1->Value());
     // Only the main window's dialog records the folder it closed in.
     RunSaveDialog(
         request,

@@ -1,6 +1,7 @@
 // The main window's "Special" and "Help" menus and the ASCII export.
 #include "export/AsciiExport.h"
 #include "platform/FileIo.h"
+#include "plot/GraphicControls.h"
 #include "plot/Plot.h"
 #include "plot/PlotSurface.h"
 #include "ui/IntEditField.h"
@@ -9,13 +10,13 @@
 #include "ui/TForm1.h"
 #include "ui/TForm2.h"
 #include "ui/TForm5.h"
+#include "ui/TextConvert.h"
 #include "ui/help/TForm3.h"
 #include "ui/help/TForm4.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,22 +26,16 @@ namespace {
 
 constexpr const char* kNoSpectrumText = "There is no spectrum to export. Open an SPM file first.";
 
-std::string PathBytes(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-QString PathText(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 } // namespace
 
 void TForm1::CreateSpecialWindows()
 {
     Form3 = new TForm3(this);
-    Form5 = new TForm5(*this, platform_, locale_, this);
+    Form5 = new TForm5(
+        [this](std::vector<uint32_t> counts, int32_t channelCount) {
+            AdoptCombinedSpectrum(std::move(counts), channelCount);
+        },
+        platform_, locale_, this);
     ASCIISave = new TASCIISave(this);
 
     connect(Addspektres1, &QAction::triggered, this, [this] { Addspektres1Click(); });
@@ -70,8 +65,8 @@ void TForm1::AdoptCombinedSpectrum(std::vector<uint32_t> counts, int32_t channel
     const int scale = trv::GuessScale(counts, CurrentPlotSettings());
     PlotSettings settings = CurrentPlotSettings();
     settings.Scale = static_cast<std::uint16_t>(scale);
-    settings.IgnoreFromLeft = 9;
-    settings.IgnoreFromRight = 9;
+    settings.IgnoreFromLeft = kMarginAfterOpen;
+    settings.IgnoreFromRight = kMarginAfterOpen;
     PlotState trial = Form2->State();
     PreparePlot(trial, counts, settings);
     PlotSurface scratch;
@@ -83,8 +78,8 @@ void TForm1::AdoptCombinedSpectrum(std::vector<uint32_t> counts, int32_t channel
     cbSaveAsMode->setCurrentIndex(kSave512Add);
     // Margins before the scale: the redraw a scale change may trigger then shows the final
     // settings, which the trial above has drawn already.
-    UpDown3->SetPosition(9);
-    UpDown4->SetPosition(9);
+    UpDown3->SetPosition(kMarginAfterOpen);
+    UpDown4->SetPosition(kMarginAfterOpen);
     UpDown1->SetPosition(scale);
     RedrawPreview();
 

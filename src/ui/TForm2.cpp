@@ -1,8 +1,9 @@
 #include "ui/TForm2.h"
 
 #include "platform/Platform.h"
+#include "ui/ErrorGuard.h"
 #include "ui/PlotImage.h"
-#include "ui/TForm1.h"
+#include "ui/PreviewHost.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -22,8 +23,8 @@ constexpr int kPanelHeight = 41;
 
 } // namespace
 
-TForm2::TForm2(TForm1& main, Platform& platform, QWidget* parent)
-    : QDialog(parent), main_(main), platform_(platform)
+TForm2::TForm2(PreviewHost& host, Platform& platform, QWidget* parent)
+    : QDialog(parent), host_(host), platform_(platform)
 {
     setObjectName("Form2");
     setWindowTitle(QString());
@@ -64,14 +65,14 @@ TForm2::TForm2(TForm1& main, Platform& platform, QWidget* parent)
     connect(Image1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(Image1->mapToGlobal(at)); });
     connect(Image1, &PlotImage::Resized, this,
-            [this] { main_.Guard("FormResize", [this] { FormResize(); }); });
+            [this] { RunGuarded(platform_, [this] { FormResize(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this,
-            [this] { main_.Guard("Button2Click", [this] { Button2Click(); }); });
+            [this] { RunGuarded(platform_, [this] { Button2Click(); }); });
     connect(Saveimageasbitmap1, &QAction::triggered, this,
-            [this] { main_.Guard("SaveBitmapExecute", [this] { SaveBitmapExecute(); }); });
+            [this] { RunGuarded(platform_, [this] { SaveBitmapExecute(); }); });
     connect(Openlastbitmap1, &QAction::triggered, this,
-            [this] { main_.Guard("openbitmapExecute", [this] { openbitmapExecute(); }); });
+            [this] { RunGuarded(platform_, [this] { openbitmapExecute(); }); });
 
     FormCreate();
 }
@@ -83,7 +84,7 @@ void TForm2::FormCreate()
 
 void TForm2::DrawOnImage()
 {
-    Image1->DrawPlot(plot_, main_.CurrentPlotSettings(), main_.SpectrumNameBytes());
+    Image1->DrawPlot(plot_, host_.CurrentPlotSettings(), host_.SpectrumNameBytes());
 }
 
 int TForm2::ShowModal()
@@ -103,7 +104,7 @@ void TForm2::FormResize()
 
 void TForm2::Button1Click()
 {
-    done(kModalCancel);
+    done(kResultCancel);
 }
 
 void TForm2::reject()
@@ -128,12 +129,12 @@ void TForm2::Button2Click()
 
 void TForm2::SaveBitmapExecute()
 {
-    main_.SaveImageBitmap(*Image1, false);
+    host_.SaveImageBitmap(*Image1, false);
 }
 
 void TForm2::openbitmapExecute()
 {
-    main_.openbitmapExecute();
+    host_.openbitmapExecute();
 }
 
 } // namespace trv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plot/Plot.h"
+#include "ui/ModalResult.h"
 
 #include <QDialog>
 
@@ -12,15 +13,15 @@ namespace trv {
 
 class Platform;
 class PlotImage;
-class TForm1;
+class PreviewHost;
 
 // The preview window: the plot full screen, with "Close" and "Print" below it. It is created
 // hidden at start and holds the plot's state for the whole run; the main window's image is
 // drawn from the same state.
-class TForm2 : public QDialog {
+class TForm2 : public QDialog, public ModalResult {
     Q_OBJECT
   public:
-    TForm2(TForm1& main, Platform& platform, QWidget* parent = nullptr);
+    TForm2(PreviewHost& host, Platform& platform, QWidget* parent = nullptr);
 
     PlotState& State() { return plot_; }
     const PlotState& State() const { return plot_; }
@@ -46,15 +47,12 @@ class TForm2 : public QDialog {
     QAction* Saveimageasbitmap1 = nullptr;
     QAction* Openlastbitmap1 = nullptr;
 
-    // The modal result "Close" gives.
-    static constexpr int kModalCancel = 2;
-
   public Q_SLOTS:
     // Esc and the window's own close control do what "Close" does.
     void reject() override;
 
   private:
-    TForm1& main_;
+    PreviewHost& host_;
     Platform& platform_;
     PlotState plot_;
 };

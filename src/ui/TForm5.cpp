@@ -1,9 +1,9 @@
 #include "ui/TForm5.h"
 
 #include "platform/FileIo.h"
-#include "ui/TForm1.h"
+#include "ui/ErrorGuard.h"
+#include "ui/TextConvert.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -27,16 +27,6 @@ constexpr int kListTop = 48;
 constexpr int kListRows = 9;
 constexpr int kGroupInset = 4;
 
-QString PathText(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QPushButton* Button(const char* name, const QString& caption, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
@@ -46,8 +36,8 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent)
 
 } // namespace
 
-TForm5::TForm5(TForm1& main, Platform& platform, LocaleFormats locale, QWidget* parent)
-    : QDialog(parent), main_(main), platform_(platform), locale_(std::move(locale))
+TForm5::TForm5(AdoptSpectrum adopt, Platform& platform, LocaleFormats locale, QWidget* parent)
+    : QDialog(parent), adopt_(std::move(adopt)), platform_(platform), locale_(std::move(locale))
 {
     setObjectName("Form5");
     // No title text; Qt would put the program's name into an empty one.
@@ -76,13 +66,13 @@ TForm5::TForm5(TForm1& main, Platform& platform, LocaleFormats locale, QWidget* 
     setTabOrder(Button4, Button3);
 
     connect(Button1, &QPushButton::clicked, this,
-            [this] { main_.Guard("Button1Click", [this] { Button1Click(); }); });
+            [this] { RunGuarded(platform_, [this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this,
-            [this] { main_.Guard("Button2Click", [this] { Button2Click(); }); });
+            [this] { RunGuarded(platform_, [this] { Button2Click(); }); });
     connect(Button4, &QPushButton::clicked, this,
-            [this] { main_.Guard("Button4Click", [this] { Button4Click(Button4); }); });
+            [this] { RunGuarded(platform_, [this] { Button4Click(Button4); }); });
     connect(Button5, &QPushButton::clicked, this,
-            [this] { main_.Guard("Button4Click", [this] { Button4Click(Button5); }); });
+            [this] { RunGuarded(platform_, [this] { Button4Click(Button5); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { done(kResultCancel); });
 
     // One list as tall as nine rows of the font in use, but never below the designed height.
@@ -184,7 +174,7 @@ void TForm5::LoadSlot(int index, const QString& path)
     platform_.ProcessEvents();
 
     // A file that can't be read or parsed leaves the slot's earlier counts in place.
-    const std::string pathBytes = QFile::encodeName(path).toStdString();
+    const std::string pathBytes = PathBytes(path);
     const std::string bytes = ReadWholeFile(pathBytes);
     SpmSpectrum spectrum = ParseSpmImage(bytes, pathBytes, locale_);
     slot.size = spectrum.info.FileSize;
@@ -214,8 +204,7 @@ void TForm5::CombineSpectra(CombineOp op)
         platform_.MessageBox(kNotSameChannelsText);
         return;
     }
-    main_.AdoptCombinedSpectrum(trv::CombineSpectra(slots_[0].counts, slots_[1].counts, op),
-                                slots_[0].channelCount);
+    adopt_(trv::CombineSpectra(slots_[0].counts, slots_[1].counts, op), slots_[0].channelCount);
 }
 
 } // namespace trv

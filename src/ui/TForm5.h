@@ -3,11 +3,13 @@
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"
 #include "spectrum/Combine.h"
+#include "ui/ModalResult.h"
 
 #include <QDialog>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,8 +21,6 @@ class QPushButton;
 class QTreeWidget;
 
 namespace trv {
-
-class TForm1;
 
 // One of the two files of the add/subtract window: what was picked and what it holds.
 struct SpmSlot {
@@ -34,13 +34,15 @@ struct SpmSlot {
 // The add/subtract window: two SPM files side by side, and their channel-wise sum or
 // difference replaces the main window's spectrum. Created once; the slots keep their files
 // between showings.
-class TForm5 : public QDialog {
+class TForm5 : public QDialog, public ModalResult {
     Q_OBJECT
   public:
-    TForm5(TForm1& main, Platform& platform, LocaleFormats locale, QWidget* parent = nullptr);
+    // Takes over a sum or difference: the main window's part, which sets its own controls.
+    using AdoptSpectrum = std::function<void(std::vector<uint32_t> counts, int32_t channelCount)>;
 
-    static constexpr int kResultOk = 1;
-    static constexpr int kResultCancel = 2;
+    TForm5(AdoptSpectrum adopt, Platform& platform, LocaleFormats locale,
+           QWidget* parent = nullptr);
+
     static constexpr const char* kPickTwoText = "Pick two spectra first.";
 
     QGroupBox* GroupBox1;
@@ -82,7 +84,7 @@ class TForm5 : public QDialog {
     void Browse(int index);
     void PlaceControls();
 
-    TForm1& main_;
+    AdoptSpectrum adopt_;
     Platform& platform_;
     LocaleFormats locale_;
     SpmSlot slots_[2];

@@ -3,7 +3,7 @@
 // an exit code rather than a signal (the ASan build runs these too).
 #include "CliTestSupport.h"
 
-#include "../platform/BadCorpus.h"
+#include "support/BadCorpus.h"
 
 #include <map>
 #include <set>

@@ -1,8 +1,11 @@
 // What the converter does per file: failures, where outputs go, the order of the header steps,
 // --info.
 #include "CliTestSupport.h"
+#include "support/CaseName.h"
 
 #include "cli/Convert.h"
+#include "exp/ExpFile.h"
+#include "exp/ExpHeader.h"
 
 namespace trv::clitest {
 namespace {
@@ -126,7 +129,46 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{{"--cal", "ha1024.cal", "--mode", "1024"}, 3, "1023.5000"},
                       OrderCase{{"--channels", "300", "--cal", "ha1024.cal"}, 0, "300"},
                       OrderCase{{"--ignore-right", "7", "--mode", "mean"}, 2, "007"},
-                      OrderCase{{"--ignore-left=1", "--ignore-left", "22"}, 1, "022"}));
+                      OrderCase{{"--ignore-left=1", "--ignore-left", "22"}, 1, "022"}),
+    [](const auto& info) { return test::CaseName(info.param.options); });
+
+// Each header field's option sets that field and no other: the header lines equal those of a
+// header whose members were set one by one.
+TEST_F(ConverterTest, EveryFieldOptionSetsItsOwnField)
+{
+    CopyInput("ha1234.spm");
+    ExpHeader expected; // a fresh window's texts; nothing guessed
+    expected.Serial.Assign("HA0001");
+    expected.Description = "run 7";
+    expected.BField.Assign("1.5T");
+    expected.Temperature.Assign("077 K");
+    expected.Channels = "300";
+    expected.IgnoreLeft = "22";
+    expected.IgnoreRight = "7";
+    expected.FoldingChannel.Assign("123.4567");
+    expected.CountsMillions = "12";
+    expected.ZeroSpeedChannel.Assign("123.45");
+    expected.CalibrationConstant.Assign("0.01234");
+    expected.Extra1.Assign("111.11");
+    expected.Extra2.Assign("0.22222");
+    expected.Extra3.Assign("333.33");
+    expected.Extra4.Assign("0.44444");
+
+    const RunResult run =
+        Run({"--no-guess", "--serial", "HA0001", "--description", "run 7", "--bfield", "1.5T",
+             "--temperature", "077 K", "--channels", "300", "--ignore-left", "22",
+             "--ignore-right", "7", "--folding-channel", "123.4567", "--counts-millions", "12",
+             "--zero-speed", "123.45", "--calibration", "0.01234", "--extra1", "111.11",
+             "--extra2", "0.22222", "--extra3", "333.33", "--extra4", "0.44444", "ha1234.spm"});
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Names lines = SplitLines(ReadBytes(Dir() / "ha1234.exp"));
+    const Names wanted = SplitLines(FormatExpFile(expected, {}, 0, kSave512Add));
+    ASSERT_GE(lines.size(), 2u);
+    ASSERT_GE(wanted.size(), 2u);
+    EXPECT_EQ(lines[0], wanted[0]);
+    EXPECT_EQ(lines[1], wanted[1]);
+}
 
 TEST_F(ConverterTest, ValueMayBeginWithADashAndFilesMayFollowDoubleDash)
 {

@@ -1,6 +1,7 @@
 // The converter's files compared byte for byte with expected files that
 // tools/make-cli-golden.py computed from the format rules alone.
 #include "CliTestSupport.h"
+#include "support/CaseName.h"
 
 namespace trv::clitest {
 namespace {
@@ -82,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "ha1234.spm",
                    "ha1234.txt",
                    {"--ascii", "velocity", "--mode", "mean"}},
-        GoldenCase{"channel-hb2001.txt", "hb2001.spm", "hb2001.txt", {"--ascii=channel"}}));
+        GoldenCase{"channel-hb2001.txt", "hb2001.spm", "hb2001.txt", {"--ascii=channel"}}),
+    [](const auto& info) { return test::CaseName(info.param.golden); });
 
 TEST_F(ConverterTest, BatchOfFilesWritesEachBesideItsInput)
 {

@@ -1,5 +1,6 @@
 // The converter's preview plot (--plot and the Graphic options) and --find-fold.
 #include "CliTestSupport.h"
+#include "support/CaseName.h"
 
 #include "plot/Bmp.h"
 #include "plot/Plot.h"
@@ -126,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
             kDoublet, {"--no-error-lines", "--no-mean", "--mean-width=0"}, [](auto& s, auto&) {
                 s.DrawErrorLines = s.DrawMean = false;
                 s.MeanWidth = 1;
-            }}));
+            }}),
+    [](const auto& info) { return test::CaseName(info.param.options, "AfterTheOpen"); });
 
 TEST_F(ConverterTest, BitmapGoesBesideTheExpOrIntoTheOutputFolderOnceByName)
 {

@@ -1,7 +1,7 @@
 // Bad and borderline calibration files through "Load header": each loads by the line rules or
 // is refused with a message, and a refused file changes nothing.
-#include "../platform/BadCorpus.h"
-#include "../platform/FaultFolders.h"
+#include "support/BadCorpus.h"
+#include "support/FaultFolders.h"
 
 #include "exp/Calibration.h"
 #include "exp/ExpFile.h"

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <string>
+
 namespace trv {
 namespace {
 
@@ -69,6 +73,45 @@ TEST(GuessExpData, FillsExpDataFromTheFirstSixCharactersAndNothingElse)
         expected.Temperature = h.Temperature;
         EXPECT_EQ(AllTexts(h), AllTexts(expected));
     }
+}
+
+// The field table is what the window and the converter read and assign through: each row
+// reaches its own member (a text assigned through it changes that field and no other), masked
+// rows go through the mask, and each option names one field.
+TEST(ExpHeaderFields, EachRowReachesItsOwnField)
+{
+    const ExpHeader fresh;
+    std::set<std::string_view> options;
+    for (const ExpHeaderField& row : kExpHeaderFields) {
+        SCOPED_TRACE(std::string(row.name));
+        // A text that fills the whole mask: sevens and Q's in its digit and letter positions.
+        std::string text = "1234567";
+        if (row.IsMasked()) {
+            text = (fresh.*row.masked).Mask().Text();
+            for (char& c : text)
+                c = c == '0' || c == '9' ? '7' : c == 'L' ? 'Q' : c;
+        }
+        ExpHeader h;
+        row.Assign(h, text);
+        for (const ExpHeaderField& other : kExpHeaderFields)
+            EXPECT_EQ(other.Text(h) != other.Text(fresh), &other == &row) << other.name;
+        EXPECT_NE(AllTexts(h), AllTexts(fresh)) << "the writer does not see the field";
+        if (row.IsMasked()) {
+            EXPECT_EQ(row.Text(h).size(), (fresh.*row.masked).Mask().Text().size());
+        }
+        if (!row.option.empty()) {
+            EXPECT_TRUE(options.insert(row.option).second) << row.option;
+        }
+    }
+    EXPECT_EQ(options.size(), kExpHeaderFields.size() - 1) << "all but Columns have an option";
+
+    const auto description =
+        std::find_if(kExpHeaderFields.begin(), kExpHeaderFields.end(),
+                     [](const auto& row) { return row.name == "Description"; });
+    ASSERT_NE(description, kExpHeaderFields.end());
+    ExpHeader h;
+    description->Assign(h, std::string(70, 'd'));
+    EXPECT_EQ(h.Description, std::string(kDescriptionMaxLength, 'd'));
 }
 
 } // namespace

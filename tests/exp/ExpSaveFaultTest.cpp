@@ -1,5 +1,5 @@
 // Saving an EXP file through failing folders.
-#include "../platform/SaveFaults.h"
+#include "support/SaveFaults.h"
 
 #include "exp/ExpFile.h"
 

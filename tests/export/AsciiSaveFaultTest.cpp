@@ -1,5 +1,5 @@
 // Saving an ASCII table, built whole first and then written in one go, through failing folders.
-#include "../platform/SaveFaults.h"
+#include "support/SaveFaults.h"
 
 #include "export/AsciiExport.h"
 

@@ -1,6 +1,6 @@
 // WriteFileAtomic both ways it can write: through an unnamed temporary file, and through a
 // named one where the file system has no unnamed ones.
-#include "SaveFaults.h"
+#include "support/SaveFaults.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "FaultFolders.h"
+#include "support/FaultFolders.h"
 
 #include <gtest/gtest.h>
 

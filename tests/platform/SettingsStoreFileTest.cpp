@@ -1,6 +1,6 @@
 // The settings store's file: any folder name comes back as it was stored, files written so
 // far read the same, and a store that is not a regular file is neither waited on nor replaced.
-#include "FaultFolders.h"
+#include "support/FaultFolders.h"
 
 #include "platform/SettingsStore.h"
 

@@ -1,6 +1,6 @@
 // Saving the preview as a bitmap, encoded first and then written in one go, through failing
 // folders. A preview-sized picture is far more than the full file system's last page.
-#include "../platform/SaveFaults.h"
+#include "support/SaveFaults.h"
 
 #include "plot/Bmp.h"
 #include "plot/PlotSurface.h"

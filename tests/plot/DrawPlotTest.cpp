@@ -1,6 +1,6 @@
 #include "PlotTestUtil.h"
 
-#include "../platform/FaultFolders.h"
+#include "support/FaultFolders.h"
 #include "plot/Plot.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "../platform/FaultFolders.h"
+#include "support/FaultFolders.h"
 
 #include "plot/Plot.h"
 

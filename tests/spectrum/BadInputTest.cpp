@@ -1,7 +1,7 @@
 // Bad and borderline SPM files, read as the open action reads them: the whole file, then the
 // parser. Nothing may crash or read outside the data, and every refusal has a message.
-#include "../platform/BadCorpus.h"
-#include "../platform/FaultFolders.h"
+#include "support/BadCorpus.h"
+#include "support/FaultFolders.h"
 
 #include "spectrum/Spm.h"
 

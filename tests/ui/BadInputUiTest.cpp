@@ -3,7 +3,7 @@
 // these too).
 #include "UiTestSupport.h"
 
-#include "../platform/BadCorpus.h"
+#include "support/BadCorpus.h"
 
 #include "exp/ExpFile.h"
 #include "platform/FileIo.h"

@@ -3,7 +3,7 @@
 // is checked against a fresh drawing of the settings the controls hold.
 #include "PlotUiSupport.h"
 
-#include "../platform/FaultFolders.h"
+#include "support/FaultFolders.h"
 
 #include "plot/Bmp.h"
 #include "ui/IntEditField.h"

@@ -47,7 +47,7 @@ TEST_F(PreviewWindow, ViewShowsTheSamePlotMaximisedAndModal)
         EXPECT_TRUE(
             SameImage(PreviewShown(), ReferencePlot(f, w.Image1->width(), w.Image1->height())));
     });
-    EXPECT_EQ(f.Form2->result(), TForm2::kModalCancel);
+    EXPECT_EQ(f.Form2->result(), TForm2::kResultCancel);
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 

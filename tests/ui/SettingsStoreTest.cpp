@@ -3,7 +3,7 @@
 // or a dialog; one that can't be read is never replaced.
 #include "UiTestSupport.h"
 
-#include "../platform/FaultFolders.h"
+#include "support/FaultFolders.h"
 
 #include "platform/SettingsStore.h"
 

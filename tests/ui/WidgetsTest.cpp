@@ -18,6 +18,12 @@ struct TypingCase {
     const char* value;
 };
 
+// Names the case in the test list and failure messages instead of dumping its bytes.
+void PrintTo(const TypingCase& c, std::ostream* os)
+{
+    *os << "typing " << c.typed << " at " << c.cursor;
+}
+
 class MaskTyping : public ::testing::TestWithParam<TypingCase> {};
 
 TEST_P(MaskTyping, AcceptsOnlyCharactersOfThePositionClass)

@@ -9,7 +9,10 @@ target_include_directories(test_ui PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(test_ui PRIVATE
   TRV_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/ui/data"
   TRV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-  TRV_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  TRV_BINARY_DIR="${PROJECT_BINARY_DIR}"
+  TRV_CONVERT_EXE="$<TARGET_FILE:trevandel-convert>")
+# The parity test runs the converter beside the window.
+add_dependencies(test_ui trevandel-convert)
 # Qt wants a private runtime folder.
 set(TRV_UI_RUNTIME_DIR ${CMAKE_CURRENT_BINARY_DIR}/ui-runtime)
 file(MAKE_DIRECTORY ${TRV_UI_RUNTIME_DIR})

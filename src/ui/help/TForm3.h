@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModalResult.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -9,15 +11,11 @@ class QPushButton;
 namespace trv {
 
 // The About window: credits and version history, closed by "Close", Enter or Escape.
-class TForm3 : public QDialog {
+class TForm3 : public QDialog, public ModalResult {
     Q_OBJECT
 
   public:
     explicit TForm3(QWidget* parent = nullptr);
-
-    // Modal results as the rest of the program knows them.
-    static constexpr int kResultOk = 1;
-    static constexpr int kResultCancel = 2;
 
     QPlainTextEdit* Memo1;
     QFrame* Panel1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ModalResult.h"
+
 #include <QDialog>
 #include <QImage>
 #include <QWidget>
@@ -26,14 +28,11 @@ class XorShape : public QWidget {
 
 // The Laugh window: a picture, two name labels and two "X-ray" rectangles switched by a
 // check box. Each "Laugh!" builds a fresh one, so it always opens with "X-Ray" checked.
-class TForm4 : public QDialog {
+class TForm4 : public QDialog, public ModalResult {
     Q_OBJECT
 
   public:
     explicit TForm4(QWidget* parent = nullptr);
-
-    static constexpr int kResultOk = 1;
-    static constexpr int kResultCancel = 2;
 
     // Controls in painting order: later ones are drawn over earlier ones.
     QLabel* Image1;
