@@ -378,8 +378,15 @@ void TForm1::aSaveAsExecute()
 
 void TForm1::LoadHeaderFile(const QString& path)
 {
+    // Read first: a file that cannot be read leaves every field as it was.
+    ApplyCalibrationValues(
+        ParseCalibration(ReadWholeFile(PathBytes(path), kMaxCalibrationFileSize)));
+}
+
+void TForm1::ApplyCalibrationValues(const CalibrationValues& values)
+{
     ExpHeader header = CurrentHeader();
-    LoadCalibrationFile(PathBytes(path), header);
+    ApplyCalibration(header, values);
     Edit8->setText(Latin1(header.Channels));
     MaskEdit6->SetModel(header.CalibrationConstant);
     MaskEdit4->SetModel(header.FoldingChannel);

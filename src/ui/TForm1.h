@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exp/Calibration.h"
 #include "exp/ExpHeader.h"
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"
@@ -39,6 +40,7 @@ class UpDown;
 class TForm2;
 class TForm3;
 class TForm5;
+class TCalibrationForm;
 class TASCIISave;
 
 // The main window. Controls are public members named as the user-facing description names
@@ -114,6 +116,15 @@ class TForm1 : public QMainWindow, public PreviewHost {
     void SaveBitmapExecute();
     void openbitmapExecute() override;
     void FindFoldingChannel1Click();
+
+    // --- velocity calibration (TForm1Special.cpp)
+    QAction* CalibrateFromReference1 = nullptr; // "Calibrate from reference spectrum..." in "Special"
+    TCalibrationForm* CalibrationForm = nullptr;
+    void CalibrateFromReference1Click();
+    // Hands the window the loaded spectrum, the mode and the folding channel's mask, and fits.
+    void PrepareCalibrationWindow();
+    // Sets the four calibration fields as Load header sets them from a file with these values.
+    void ApplyCalibrationValues(const CalibrationValues& values);
     // Asks for a name (proposed: the Serial # text) and saves the image's bitmap there as .bmp;
     // only the main window's dialog records its folder.
     void SaveImageBitmap(const PlotImage& image, bool mainWindowDialog) override;

@@ -7,6 +7,7 @@
 #include "ui/IntEditField.h"
 #include "ui/MaskEditField.h"
 #include "ui/TASCIISave.h"
+#include "ui/TCalibrationForm.h"
 #include "ui/TForm1.h"
 #include "ui/TForm2.h"
 #include "ui/TForm5.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 
 namespace trv {
@@ -37,6 +39,15 @@ void TForm1::CreateSpecialWindows()
         },
         platform_, locale_, this);
     ASCIISave = new TASCIISave(this);
+    CalibrationForm = new TCalibrationForm(platform_, *store_, locale_, this);
+    CalibrationForm->onApply = [this](const CalibrationValues& values) {
+        ApplyCalibrationValues(values);
+    };
+    CalibrateFromReference1 = new QAction("Calibrate from reference spectrum...", this);
+    CalibrateFromReference1->setObjectName("CalibrateFromReference1");
+    Special1->addAction(CalibrateFromReference1);
+    connect(CalibrateFromReference1, &QAction::triggered, this,
+            [this] { CalibrateFromReference1Click(); });
 
     connect(Addspektres1, &QAction::triggered, this, [this] { Addspektres1Click(); });
     connect(Subtractspectres1, &QAction::triggered, this, [this] { Subtractspectres1Click(); });
@@ -50,6 +61,25 @@ void TForm1::Addspektres1Click()
     Form5->Button5->setEnabled(true);
     Form5->Button4->setEnabled(false);
     Form5->exec();
+}
+
+void TForm1::PrepareCalibrationWindow()
+{
+    CalibrationSubject subject;
+    subject.counts = counts_;
+    subject.channelCount = channelCount_;
+    // Before the first open no item is chosen; the open would choose the add mode.
+    subject.saveAsMode = SaveAsMode() < 0 ? kSave512Add : SaveAsMode();
+    subject.foldMask = MaskEdit4->Model().Mask();
+    subject.name = counts_.empty() ? QString() : SpectrumName();
+    subject.stamps = Latin1Bytes(Label3->text()) + " - " + Latin1Bytes(Label4->text());
+    CalibrationForm->SetSubject(std::move(subject));
+}
+
+void TForm1::CalibrateFromReference1Click()
+{
+    PrepareCalibrationWindow();
+    CalibrationForm->exec();
 }
 
 void TForm1::Subtractspectres1Click()

@@ -42,7 +42,8 @@ TEST_F(Frame, MenusHoldTheirEntriesInOrder)
                             "Files: Open spm, Save, Save as, -, Close",
                             "Edit: [&Copy], [Cu&t], [&Delete], [&Paste], [Select &All], [&Undo]",
                             "Image: Save image as bitmap, Open last bitmap",
-                            "Special: Add spectres, Subtract spectres, Find folding channel",
+                            "Special: Add spectres, Subtract spectres, Find folding channel, "
+                            "Calibrate from reference spectrum...",
                             "Header: Load header",
                             "Help: Laugh!, About",
                         }));

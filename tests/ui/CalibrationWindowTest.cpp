@@ -1,0 +1,152 @@
+// The velocity calibration window on the main window's spectrum: apply, save, the round trip
+// through Load header, refusals, and the remembered line table.
+#include "UiTestSupport.h"
+
+#include "calibration/VelocityFit.h"
+#include "exp/ExpHeader.h"
+#include "platform/FileIo.h"
+#include "ui/MaskEditField.h"
+#include "ui/TCalibrationForm.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+
+namespace trv::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+class CalibrationWindow : public UiTest {
+  protected:
+    QString CopySample(const char* name)
+    {
+        return WriteSpm(name, ReadWholeFile(std::string(TRV_SOURCE_DIR "/samples/") + name));
+    }
+    // The four fields a calibration fills, as they read now.
+    std::vector<std::string> CalibrationFields()
+    {
+        const ExpHeader h = Form().CurrentHeader();
+        return {h.Channels, h.CalibrationConstant.Text(), h.FoldingChannel.Text(),
+                h.ZeroSpeedChannel.Text()};
+    }
+    TCalibrationForm& Window()
+    {
+        Form().PrepareCalibrationWindow();
+        return *Form().CalibrationForm;
+    }
+};
+
+// Apply sets the fields exactly as Load header sets them from the saved file, under each
+// mode's masks; the values are the sample's known sweep.
+TEST_F(CalibrationWindow, ApplyEqualsLoadingTheSavedFileInEveryMode)
+{
+    Start();
+    OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
+    struct Mode {
+        int item;
+        const char* channels;
+        double fold2x, zero, cal;
+    } modes[] = {{0, "1024", 1024.0, 255.5, 23.4 / 512}, {1, "512", 512.0, 127.5, 23.4 / 256},
+                 {2, "512", 512.0, 127.5, 23.4 / 256}};
+    for (const Mode& m : modes) {
+        SCOPED_TRACE(m.item);
+        ChooseSaveAsMode(m.item);
+        TCalibrationForm& w = Window();
+        ASSERT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
+        EXPECT_TRUE(w.ApplyButton->isEnabled());
+        w.ApplyButton->click();
+        const std::vector<std::string> applied = CalibrationFields();
+        EXPECT_EQ(applied[0], m.channels);
+        EXPECT_NEAR(std::atof(applied[1].c_str()), m.cal, 6e-5);
+        // Within a few of the fit's uncertainties; the core's tests hold the accuracy.
+        EXPECT_NEAR(std::atof(applied[2].c_str()), m.fold2x, 0.15);
+        EXPECT_NEAR(std::atof(applied[3].c_str()), m.zero, 0.1);
+
+        platform_.QueueSave(Work("ref.cal"));
+        w.SaveCalButton->click();
+        EXPECT_THAT(platform_.errors, ::testing::IsEmpty());
+        EXPECT_EQ(platform_.saveRequests.back().proposedName, "ha1001-fe-foil.cal");
+
+        Form().ApplyCalibrationValues({"0", "1.1111", "111.1111", "111.11"});
+        Form().LoadHeaderFile(Work("ref.cal"));
+        EXPECT_EQ(CalibrationFields(), applied);
+    }
+    platform_.Verify();
+}
+
+TEST_F(CalibrationWindow, ResultsAreShownWithUncertainties)
+{
+    Start();
+    OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
+    TCalibrationForm& w = Window();
+    ASSERT_TRUE(w.Fit().has_value());
+    EXPECT_EQ(Str(w.SourceLabel->text()), "ha1001-fe-foil.spm");
+    for (QLabel* label : {w.FoldLabel, w.ZeroLabel, w.CalLabel})
+        EXPECT_THAT(Str(label->text()), HasSubstr("\u00b1")) << Str(label->objectName());
+    EXPECT_THAT(Str(w.FoldLabel->text()), ::testing::StartsWith("51"));
+    EXPECT_EQ(Str(w.LinesFoundLabel->text()).find(','), Str(w.LinesFoundLabel->text()).find(", "));
+}
+
+// A spectrum that cannot be calibrated says why and leaves the header alone.
+TEST_F(CalibrationWindow, RefusalsChangeNothing)
+{
+    Start();
+    OpenViaDialog(CopySample("ha1002-doublet.spm"));
+    const std::vector<std::string> before = CalibrationFields();
+    TCalibrationForm& w = Window();
+    EXPECT_FALSE(w.Fit().has_value());
+    EXPECT_THAT(Str(w.Refusal()), HasSubstr("found 2 dips; the reference table has 6"));
+    EXPECT_TRUE(w.StatusLabel->isVisibleTo(&w));
+    EXPECT_FALSE(w.ApplyButton->isEnabled());
+    EXPECT_FALSE(w.SaveCalButton->isEnabled());
+    w.ApplyClick();
+    EXPECT_EQ(CalibrationFields(), before);
+
+    // A reference file that is not a spectrum leaves the last state standing.
+    WriteBytes(Work("bad.spm"), "x");
+    platform_.QueueOpen(Work("bad.spm"));
+    w.BrowseButton->click();
+    EXPECT_EQ(platform_.errors.size(), 1);
+    EXPECT_EQ(Str(w.SourceLabel->text()), "ha1002-doublet.spm");
+
+    // Choosing a good reference there calibrates it, with the main window's mode.
+    platform_.QueueOpen(CopySample("ha1001-fe-foil.spm"));
+    w.BrowseButton->click();
+    EXPECT_TRUE(w.Fit().has_value());
+    EXPECT_EQ(w.Fit()->result.channels, 512);
+    platform_.Verify();
+}
+
+// The line table is remembered; a cell that is not a number is named and not stored.
+TEST_F(CalibrationWindow, LineTableIsRememberedAcrossStarts)
+{
+    Start();
+    OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
+    TCalibrationForm& w = Window();
+    EXPECT_EQ(w.ReferenceLines(), DefaultReferenceLines());
+    w.LinesTable->item(0, 0)->setText("-5.33");
+    w.LinesTable->item(1, 0)->setText("abc");
+    ASSERT_EQ(platform_.errors.size(), 1);
+    EXPECT_EQ(Str(platform_.errors[0]), "'abc' is not a valid floating point value");
+    w.LinesTable->item(1, 0)->setText("-3.08");
+    Stop();
+
+    Start();
+    TCalibrationForm& again = Window();
+    std::vector<double> expected = DefaultReferenceLines();
+    expected[0] = -5.33;
+    expected[1] = -3.08;
+    EXPECT_EQ(again.ReferenceLines(), expected);
+    EXPECT_FALSE(again.Fit().has_value()); // nothing opened in this run
+    again.DefaultLinesButton->click();
+    EXPECT_EQ(again.ReferenceLines(), DefaultReferenceLines());
+}
+
+} // namespace
+} // namespace trv::test
