@@ -94,7 +94,8 @@ std::string FormatCalibrationFile(const VelocityCalibration& r, const EditMask& 
     std::string lines;
     for (const double line : referenceLines) {
         if (!lines.empty()) lines += ' ';
-        lines += PlainDecimal(line, 5);
+        char buf[32];
+        lines.append(buf, std::to_chars(buf, buf + sizeof buf, line).ptr); // shortest exact text
     }
     std::string out;
     out += "Velocity calibration fitted to a reference spectrum\r\n";

@@ -89,7 +89,7 @@ void CalibrationPlot::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QFontMetrics fm = fontMetrics();
-    const int left = fm.horizontalAdvance("0000000") + 8;
+    const int left = fm.horizontalAdvance("00000000000") + 8;
     const int right = 12;
     const int top = 8;
     const int bottom = fm.height() * 2 + 8;
@@ -148,9 +148,9 @@ void CalibrationPlot::paintEvent(QPaintEvent*)
                              residRect.bottom() + fm.height() + fm.ascent() + 3),
                      axis);
     painter.drawText(QRectF(0, top, left - 4, fm.height()), Qt::AlignRight,
-                     QString::number(yMax, 'g', 4));
+                     QString::number(yMax, 'f', 0));
     painter.drawText(QRectF(0, top + mainH - fm.height(), left - 4, fm.height()), Qt::AlignRight,
-                     QString::number(yMin, 'g', 4));
+                     QString::number(yMin, 'f', 0));
     painter.drawText(QRectF(0, residRect.top(), left - 4, residRect.height()),
                      Qt::AlignRight | Qt::AlignVCenter, "resid.");
 
@@ -449,7 +449,7 @@ void TCalibrationForm::SetReferenceLines(const std::vector<double>& lines)
     fillingTable_ = true;
     LinesTable->setRowCount(static_cast<int>(lines.size()));
     for (int row = 0; row < static_cast<int>(lines.size()); ++row)
-        LinesTable->setItem(row, 0, new QTableWidgetItem(Text(PlainDecimal(lines[row], 5))));
+        LinesTable->setItem(row, 0, new QTableWidgetItem(QString::number(lines[row], 'g', 10)));
     fillingTable_ = false;
 }
 
@@ -512,7 +512,7 @@ void TCalibrationForm::StoreReferenceLines()
         std::string text;
         for (double line : ReferenceLines()) {
             if (!text.empty()) text += ' ';
-            text += PlainDecimal(line, 6);
+            text += QString::number(line, 'g', 10).toStdString();
         }
         if (store_.OpenKey(kProgramSettingsKey, true)) {
             store_.WriteString(kReferenceLinesValue, text);
