@@ -5,49 +5,13 @@
 set -euo pipefail
 app=$1 convert=$2 samples=$3
 
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+. "$(dirname "$0")/lib.sh"
+e2e_begin e2e-failure
 
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/lib/xvfb.sh"
-
-work=$(mktemp -d)
-xvfb_pid="" app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-start_xvfb 1600x1000x24 "$work/xvfb.log" || { echo "FAIL: no X server"; exit 1; }
-
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/data" "$work/start" "$work/expected"
-chmod 700 "$XDG_RUNTIME_DIR"
 sample=$(ls "$samples"/*.spm | head -n 1)
 name=$(basename "$sample" .spm)
 cp "$sample" "$work/data/$name.spm"
 "$convert" --output-dir "$work/expected" "$work/data/$name.spm" >/dev/null
-
-fail() { echo "FAIL: $*"; import -window root "$work/../e2e-failure.png" 2>/dev/null || true; exit 1; }
-
-wait_window() {  # pattern -> window id of a visible window
-  local id=""
-  for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
-keys() {  # window-id key...
-  local wid=$1; shift
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-  xdotool key --delay 60 "$@"
-}
 
 # Ctrl+O, the typed name into the real dialog, Return, Ctrl+S; waits for the EXP file.
 # $1: what to type, $2: what to say when the dialog does not come up.
@@ -64,13 +28,7 @@ open_and_save() {
 }
 
 # First start: the first-start message comes before the main window.
-(cd "$work/start" && exec "$app") &
-app_pid=$!
-msg=$(wait_window '.') || fail "no window appeared"
-sleep 0.5
-keys "$msg" Return
-main=$(wait_window '^Trevandel$') || fail "main window not shown"
-sleep 0.5
+e2e_start_program "$app"
 open_and_save "$work/data/$name.spm" "open dialog not shown"
 [ -f "$work/data/$name.exp" ] || fail "Ctrl+S wrote no $name.exp into the sample's folder"
 cmp "$work/data/$name.exp" "$work/expected/$name.exp" || fail "EXP differs from the converter's"

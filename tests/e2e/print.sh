@@ -17,7 +17,7 @@ magick=/usr/bin/convert
 [ -x "$magick" ] || { echo "SKIP: ImageMagick is not installed"; exit 77; }
 
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/lib/xvfb.sh"
+. "$here/lib.sh" # keys, and the Xvfb starter; this script keeps its own scratch folder
 
 work=$(mktemp -d)
 chmod 755 "$work" # the filters run as lp and read the spooled files below it
@@ -95,7 +95,7 @@ lpadmin -d "$queue" || fail "lpadmin could not make the queue the default"
 
 sample=$(ls "$samples"/*.spm | head -n 1)
 
-wait_window() {  # command... -> the first window id it prints
+wait_for() {  # command... -> the first window id it prints
   local id=""
   for _ in $(seq 1 100); do
     id=$("$@" 2>/dev/null | head -n 1 || true)
@@ -103,12 +103,6 @@ wait_window() {  # command... -> the first window id it prints
     sleep 0.1
   done
   return 1
-}
-
-keys() {  # window-id key...
-  local wid=$1; shift
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-  xdotool key --delay 60 "$@"
 }
 
 # The program's windows; the preview has no title of its own, so match by class.
@@ -129,14 +123,14 @@ start_and_view() {
   (cd "$work/start" && exec "$app") &
   app_pid=$!
   local first dlg before
-  first=$(wait_window visible) || fail "no window appeared"
+  first=$(wait_for visible) || fail "no window appeared"
   sleep 0.3
   keys "$first" Return # the first-start message
   for _ in $(seq 1 50); do visible | grep -qx "$first" || break; sleep 0.1; done
-  main=$(wait_window visible) || fail "main window not shown"
+  main=$(wait_for visible) || fail "main window not shown"
   sleep 0.3
   keys "$main" ctrl+o
-  dlg=$(wait_window xdotool search --onlyvisible --name '^Open$') || fail "open dialog not shown"
+  dlg=$(wait_for xdotool search --onlyvisible --name '^Open$') || fail "open dialog not shown"
   sleep 0.3
   xdotool windowfocus --sync "$dlg" 2>/dev/null || true
   xdotool type --delay 5 "$sample"
@@ -144,7 +138,7 @@ start_and_view() {
   sleep 0.8
   before=$(visible)
   keys "$main" alt+v
-  preview=$(wait_window new_window "$before") || fail "View did not show the preview window"
+  preview=$(wait_for new_window "$before") || fail "View did not show the preview window"
   sleep 0.8
 }
 
@@ -250,7 +244,7 @@ lpadmin -x "$queue"
 rm -f "$work/out"/*
 before=$(visible)
 click_print
-box=$(wait_window new_window "$before") || fail "Print without a printer showed no message"
+box=$(wait_for new_window "$before") || fail "Print without a printer showed no message"
 sleep 0.3
 # The message box's text cannot be read back over X; keep a picture of it beside the pages.
 read -r bw bh < <(size_of "$box")
