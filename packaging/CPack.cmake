@@ -1,15 +1,20 @@
 # `cpack -G DEB` in a build directory makes trevandel_<version>_<arch>.deb from what
-# `cmake --install` puts in place: the program, the batch converter, the menu entry and the icons.
+# `cmake --install` puts in place: the program, the batch converter, the menu entry, the icons,
+# the manual pages, the bash completion and the Debian documentation files.
+include(${CMAKE_CURRENT_LIST_DIR}/SystemFiles.cmake)
+
 set(CPACK_PACKAGE_NAME trevandel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Trevandel developers")
 set(CPACK_PACKAGE_CONTACT "Trevandel developers <trevandel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converts SPM spectrum files into EXP files for fitting")
+# The control file's long description: lines of at most 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Trevandel reads SPM spectrum files (512 or 1024 channels of counts behind a PCA2 or PCA3\n\
-header) and writes EXP text files for a fitting program. The desktop program shows a preview\n\
-plot, edits the EXP header, loads calibration files, adds and subtracts spectra and exports\n\
-ASCII tables; trevandel-convert does the same conversion in batches from the command line.")
+    "Trevandel reads SPM spectrum files (512 or 1024 channels of counts behind a\n\
+PCA2 or PCA3 header) and writes EXP text files for a fitting program.\n\
+The desktop program shows a preview plot, edits the EXP header, loads\n\
+calibration files, adds and subtracts spectra and exports ASCII tables;\n\
+trevandel-convert does the same conversion in batches from the command line.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 

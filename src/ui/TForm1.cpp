@@ -503,11 +503,17 @@ void TForm1::dropEvent(QDropEvent* e)
     const QString path = DroppedSpmFile(e->mimeData());
     if (path.isEmpty()) return;
     e->acceptProposedAction();
-    Guard("FormDragDrop", [&] {
-        // As if the file had been chosen in the open dialog: its folder becomes the last one.
-        QDir::setCurrent(QFileInfo(path).absolutePath());
+    OpenGivenFile(path);
+}
+
+void TForm1::OpenGivenFile(const QString& path)
+{
+    Guard("OpenGivenFile", [&] {
+        // Resolved before the folder changes: a relative name means the folder it was given in.
+        const QString full = QFileInfo(path).absoluteFilePath();
+        QDir::setCurrent(QFileInfo(full).absolutePath());
         OpenDialog2Close();
-        OpenSpectrumFile(path);
+        OpenSpectrumFile(full);
     });
 }
 

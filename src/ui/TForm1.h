@@ -79,6 +79,9 @@ class TForm1 : public QMainWindow, public PreviewHost {
     void FormDestroy();
     void aOpenExecute();
     void OpenSpectrumFile(const QString& path); // the open's steps after the dialog
+    // A file named from outside (dropped, or given on the command line) opens as if chosen in
+    // the open dialog: its folder becomes the current and the remembered one.
+    void OpenGivenFile(const QString& path);
     void FillDataGrid();
     void CheckBox1Click();
     void cbSaveAsModeChange(int item);
