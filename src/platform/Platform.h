@@ -38,6 +38,8 @@ class Platform {
     virtual void MessageBox(const QString& text) = 0;
     // The general error report: the error's text with an OK button.
     virtual void ErrorBox(const QString& text) = 0;
+    // A question with Yes and No buttons: true for Yes; closing the box (Escape) is No.
+    virtual bool Question(const QString& text) = 0;
     // Returns the entered text, or nothing when the user cancelled.
     virtual std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultText) = 0;

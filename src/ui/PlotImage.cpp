@@ -1,15 +1,17 @@
 #include "ui/PlotImage.h"
 
-#include <QPixmap>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QResizeEvent>
 
 namespace trv {
 
-PlotImage::PlotImage(QWidget* parent) : QLabel(parent)
+PlotImage::PlotImage(QWidget* parent) : QWidget(parent)
 {
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The bitmap follows the control, never the other way round.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // paintEvent covers every pixel, so nothing underneath needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PlotImage::DrawPlot(PlotState& state, const PlotSettings& current, const std::string& fileName)
@@ -45,12 +47,26 @@ void PlotImage::FillBlack()
 
 void PlotImage::ShowBitmap()
 {
-    setPixmap(QPixmap::fromImage(surface_.Image()));
+    update();
+}
+
+void PlotImage::paintEvent(QPaintEvent* e)
+{
+    QPainter painter(this);
+    const QImage& image = surface_.Image();
+    const QRegion asked = e->region();
+    const QRect shown = asked.boundingRect() & image.rect();
+    if (!shown.isEmpty()) painter.drawImage(shown.topLeft(), image, shown);
+    const QRegion rest = asked.subtracted(QRegion(image.rect()));
+    if (!rest.isEmpty()) {
+        painter.setClipRegion(rest);
+        painter.fillRect(rest.boundingRect(), palette().window());
+    }
 }
 
 void PlotImage::resizeEvent(QResizeEvent* e)
 {
-    QLabel::resizeEvent(e);
+    QWidget::resizeEvent(e);
     if (e->size() != e->oldSize()) Q_EMIT Resized();
 }
 

@@ -3,7 +3,7 @@
 #include "plot/Plot.h"
 #include "plot/PlotSurface.h"
 
-#include <QLabel>
+#include <QWidget>
 
 #include <string>
 
@@ -11,8 +11,9 @@ namespace trv {
 
 // An image control that owns the bitmap the preview plot is drawn on. Every drawing makes the
 // bitmap the control's current size, so a larger control shows the whole plot; the control
-// shows the bitmap at its natural size from the top-left corner.
-class PlotImage : public QLabel {
+// paints the bitmap itself at its natural size from the top-left corner (no pixmap copy of it
+// per drawing), and the window's background where the bitmap does not reach.
+class PlotImage : public QWidget {
     Q_OBJECT
   public:
     // What the bitmap holds now: a resize redraws the same kind of picture.
@@ -38,6 +39,7 @@ class PlotImage : public QLabel {
     void Resized();
 
   protected:
+    void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
   private:

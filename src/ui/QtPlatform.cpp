@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -31,6 +32,30 @@ QString AppTitle()
     const QString name = QApplication::applicationDisplayName();
     return name.isEmpty() ? QStringLiteral("Trevandel") : name;
 }
+
+// A native dialog that then fails to come up is replaced by Qt's own dialog while it is
+// being shown, with Qt's type-guessing icon provider: ours is put back before it appears.
+class OwnDialogIcons : public QObject {
+  public:
+    OwnDialogIcons(QFileDialog& dialog, QAbstractFileIconProvider& icons)
+        : dialog_(dialog), icons_(icons)
+    {
+        dialog.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == &dialog_ && e->type() == QEvent::Show && dialog_.iconProvider() &&
+            dialog_.iconProvider() != &icons_)
+            dialog_.setIconProvider(&icons_);
+        return false;
+    }
+
+  private:
+    QFileDialog& dialog_;
+    QAbstractFileIconProvider& icons_;
+};
 
 } // namespace
 
@@ -58,9 +83,11 @@ std::optional<FileDialogResult> QtPlatform::RunFileDialog(const FileDialogReques
     // Declared first, so it outlives the dialog's file model. Set before the event loop runs:
     // the model asks it about every entry of the folder shown.
     NameOnlyIconProvider icons;
+    // The desktop's own dialog where the platform theme offers one (Qt decides this when the
+    // dialog is made), Qt's own dialog otherwise. The icon provider only reaches Qt's own.
     QFileDialog dialog(DialogParent(), request.title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setIconProvider(&icons);
+    OwnDialogIcons keepIcons(dialog, icons);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A name that does not exist may be typed; opening it then reports "File not found".
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -100,6 +127,16 @@ void QtPlatform::ErrorBox(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, AppTitle(), text, QMessageBox::Ok, DialogParent());
     box.exec();
+}
+
+bool QtPlatform::Question(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    DialogParent());
+    // What the user asked for is the likely answer; Escape still declines.
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtPlatform::InputBox(const QString& caption, const QString& prompt,

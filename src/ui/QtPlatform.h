@@ -6,14 +6,15 @@
 
 namespace trv {
 
-// The real Platform: Qt's own (non-native) file dialogs, message boxes, input box, the
-// desktop's "open" and the default printer.
+// The real Platform: the desktop's file dialogs (Qt's own where it has none), message boxes,
+// input box, the desktop's "open" and the default printer.
 class QtPlatform : public Platform {
   public:
     std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override;
     std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override;
     void MessageBox(const QString& text) override;
     void ErrorBox(const QString& text) override;
+    bool Question(const QString& text) override;
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     void ShellOpen(const QString& path) override;

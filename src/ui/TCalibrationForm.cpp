@@ -201,7 +201,7 @@ TCalibrationForm::TCalibrationForm(Platform& platform, SettingsStore& store, Loc
     SourceLabel = new QLabel(this);
     SourceLabel->setObjectName("SourceLabel");
     SourceLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    BrowseButton = new QPushButton("&Reference file...", this);
+    BrowseButton = new QPushButton(QString::fromUtf8("&Reference file\u2026"), this);
     FitButton = new QPushButton("&Fit", this);
 
     Plot = new CalibrationPlot(this);
@@ -235,7 +235,7 @@ TCalibrationForm::TCalibrationForm(Platform& platform, SettingsStore& store, Loc
     StatusLabel->setWordWrap(true);
 
     ApplyButton = new QPushButton("&Apply to header", this);
-    SaveCalButton = new QPushButton("&Save .cal...", this);
+    SaveCalButton = new QPushButton(QString::fromUtf8("&Save .cal\u2026"), this);
     CloseButton = new QPushButton("&Close", this);
     for (QPushButton* b : {BrowseButton, FitButton, AddLineButton, RemoveLineButton,
                            DefaultLinesButton, ApplyButton, SaveCalButton, CloseButton})

@@ -121,7 +121,7 @@ class TForm1 : public QMainWindow, public PreviewHost {
     void FindFoldingChannel1Click();
 
     // --- velocity calibration (TForm1Special.cpp)
-    QAction* CalibrateFromReference1 = nullptr; // "Calibrate from reference spectrum..." in "Special"
+    QAction* CalibrateFromReference1 = nullptr; // "Calibrate from reference spectrum…" in "Special"
     TCalibrationForm* CalibrationForm = nullptr;
     void CalibrateFromReference1Click();
     // Hands the window the loaded spectrum, the mode and the folding channel's mask, and fits.

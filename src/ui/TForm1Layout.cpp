@@ -108,9 +108,6 @@ void TForm1::BuildActions()
     make(SaveASCII, "SaveASCII", "Save as ASCII", "", QKeySequence(), -1, "");
     make(Addspektres1, "Addspektres1", "Add spectres", "", QKeySequence(), -1, "");
     make(Subtractspectres1, "Subtractspectres1", "Subtract spectres", "", QKeySequence(), -1, "");
-
-    // Not offered in this configuration of the window.
-    SaveASCII->setVisible(false);
 }
 
 void TForm1::BuildMenusAndToolBar()
@@ -221,7 +218,6 @@ QWidget* TForm1::BuildLeftPanel()
 
     Image1 = new PlotImage(Panel1);
     Image1->setObjectName("Image1");
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     Image1->setMinimumSize(120, 80);
     column->addWidget(Image1, 1);

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QMenu>
 
+#include <cmath>
+
 namespace trv {
 
 namespace {
@@ -188,9 +190,13 @@ void TForm1::FindFoldingChannel1Click()
         platform_.MessageBox("No folding channel can be suggested for this spectrum");
         return;
     }
-    UpDown5->SetPosition(estimate->Channel);
-    platform_.MessageBox(QString::fromStdString("Suggested folding channel: " +
-                                                FoldingChannelText(estimate->Fractional)));
+    const int channel = static_cast<int>(std::nearbyint(estimate->Fractional));
+    const QString text = QString::fromStdString("Suggested folding channel: " +
+                                                FoldingChannelText(estimate->Fractional)) +
+                         QStringLiteral("\nSet the folding channel to %1?").arg(channel);
+    // Yes types the channel into the field, so its reaction (margins, redraw) runs as it
+    // would for the user's own typing.
+    if (platform_.Question(text)) Edit6->setText(QString::number(channel));
 }
 
 // ---------------------------------------------------------------- bitmaps

@@ -43,7 +43,7 @@ void TForm1::CreateSpecialWindows()
     CalibrationForm->onApply = [this](const CalibrationValues& values) {
         ApplyCalibrationValues(values);
     };
-    CalibrateFromReference1 = new QAction("Calibrate from reference spectrum...", this);
+    CalibrateFromReference1 = new QAction(QString::fromUtf8("Calibrate from reference spectrum\u2026"), this);
     CalibrateFromReference1->setObjectName("CalibrateFromReference1");
     Special1->addAction(CalibrateFromReference1);
     connect(CalibrateFromReference1, &QAction::triggered, this,

@@ -28,6 +28,7 @@ keys "$cal" alt+a # Apply to header
 keys "$cal" alt+s # Save .cal...
 save=$(wait_window '^Save calibration$') || fail "the save dialog did not open"
 type_path "$save" "$work/data/ref.cal"
+for _ in $(seq 1 50); do [ -f "$work/data/ref.cal" ] && break; sleep 0.1; done
 [ -f "$work/data/ref.cal" ] || fail "no calibration file written"
 keys "$cal" alt+c
 wait_gone "$cal" || fail "the calibration window did not close"

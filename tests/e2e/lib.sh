@@ -8,6 +8,10 @@
 #                                       dismisses the first-start message; sets app_pid, main
 
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The scripts drive Qt's own file dialog: a desktop session's platform theme must not swap in
+# the desktop's dialog.
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID \
+  QT_QPA_PLATFORMTHEME
 . "$e2e_here/../../scripts/lib/xvfb.sh"
 
 e2e_begin() {

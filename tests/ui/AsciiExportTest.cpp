@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -161,10 +163,29 @@ TEST_F(AsciiExport, CancelInEitherDialogOrABadNumberLeavesNoFile)
     EXPECT_EQ(ReadBytes(Work("kept.txt")), "old contents");
 }
 
-TEST_F(AsciiExport, WithoutASpectrumThereIsNothingToExportAndTheEntryIsHidden)
+// The user opens the Files menu with the mouse and clicks the entry.
+TEST_F(AsciiExport, TheFilesMenuOffersTheExport)
+{
+    TForm1& f = StartWith(1024);
+    ShowActive();
+    QMenuBar* bar = f.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(f.Files1->menuAction()).center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.Files1));
+    const QRect entry = f.Files1->actionGeometry(f.SaveASCII);
+    ASSERT_FALSE(entry.isEmpty()) << "the entry is in the open menu";
+    EXPECT_EQ(f.Files1->actionAt(entry.center()), f.SaveASCII);
+    platform_.QueueSave(Work("menu"));
+    OnModal<TASCIISave> user([](TASCIISave& d) { d.Button1->click(); });
+    QTest::mouseClick(f.Files1, Qt::LeftButton, {}, entry.center());
+    EXPECT_TRUE(user.Ran());
+    EXPECT_EQ(ReadBytes(Work("menu.txt")), Golden("ascii-1024-add-velocity.txt"));
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
+}
+
+TEST_F(AsciiExport, WithoutASpectrumThereIsNothingToExport)
 {
     TForm1& f = Start();
-    EXPECT_FALSE(f.SaveASCII->isVisible());
     platform_.messages.clear();
     OnModal<TASCIISave> user([](TASCIISave& d) { d.Button1->click(); });
     f.SaveASCII->trigger();

@@ -39,11 +39,11 @@ TEST_F(Frame, MenusHoldTheirEntriesInOrder)
 {
     TForm1& f = Start();
     EXPECT_EQ(Menus(f), (std::vector<std::string>{
-                            "Files: Open spm, Save, Save as, -, Close",
+                            "Files: Open spm, Save, Save as, Save as ASCII, -, Close",
                             "Edit: [&Copy], [Cu&t], [&Delete], [&Paste], [Select &All], [&Undo]",
                             "Image: Save image as bitmap, Open last bitmap",
                             "Special: Add spectres, Subtract spectres, Find folding channel, "
-                            "Calibrate from reference spectrum...",
+                            "Calibrate from reference spectrum\u2026",
                             "Header: Load header",
                             "Help: Laugh!, About",
                         }));

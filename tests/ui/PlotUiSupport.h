@@ -40,10 +40,10 @@ class PlotUiTest : public UiTest {
     }
 };
 
-// What the user sees in an image control.
-inline QImage Shown(const QLabel* image)
+// What the user sees in an image control: the control painted as on the screen.
+inline QImage Shown(PlotImage* image)
 {
-    return image->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    return image->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // The window's spectrum prepared with `prepared` (by default the settings its controls show

@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include <cerrno>
+#include <cmath>
 
 namespace trv::test {
 namespace {
@@ -163,24 +164,61 @@ TEST_F(PlotUi, PlotsThatCannotBeScaledReportAndDrawNothing)
     EXPECT_EQ(f.Edit2->text(), "4") << "scale unchanged";
 }
 
-TEST_F(PlotUi, FindFoldingChannelSetsTheBestChannelAndSaysSo)
+TEST_F(PlotUi, FindFoldingChannelOffersTheRoundedSuggestionAndOnlyYesAppliesIt)
 {
     TForm1& f = StartShown(nullptr);
     f.FindFoldingChannel1->trigger();
     EXPECT_EQ(platform_.messages,
               QStringList{"No folding channel can be suggested for this spectrum"});
+    EXPECT_TRUE(platform_.questions.isEmpty()) << "nothing to apply";
     platform_.messages.clear();
 
-    OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, [](int i) { return Doublet(i, 509); })));
-    f.FindFoldingChannel1->trigger();
-    EXPECT_EQ(f.Edit6->text(), "509");
-    EXPECT_EQ(f.Edit4->text(), "11") << "the folding channel's reaction ran";
-    EXPECT_EQ(State().Settings.FoldChannel, 509) << "and redrew";
-    ASSERT_EQ(platform_.messages.size(), 1);
-    const auto match = QRegularExpression("^Suggested folding channel: (\\d+\\.\\d\\d)$")
-                           .match(platform_.messages[0]);
-    ASSERT_TRUE(match.hasMatch()) << Str(platform_.messages[0]);
-    EXPECT_NEAR(match.captured(1).toDouble(), 509.0, 0.5);
+    // Dips mirrored about `centre` - 1/2; the suggestion lands near `centre`, and the question
+    // offers it rounded to the nearest channel.
+    struct Case {
+        double centre;
+        int offered;
+        const char* margins; // 2 x |512 - offered| + 5
+    };
+    for (const Case& c : {Case{505.0, 505, "19"}, Case{505.3, 505, "19"}, Case{505.7, 506, "17"}}) {
+        SCOPED_TRACE(c.centre);
+        OpenViaDialog(WriteSpm("ha1001.spm", MakePca2(4608, [&](int i) {
+                                   const auto dip = [](double x) {
+                                       return 3000.0 * std::exp(-x * x / 50.0);
+                                   };
+                                   return static_cast<uint32_t>(100000.0 - dip(i - 300.0) -
+                                                                dip(2.0 * c.centre - 1 - 300 - i));
+                               })));
+        ASSERT_EQ(f.Edit6->text(), "512");
+        const QImage before = Image();
+
+        // No leaves the control, its margins and the picture alone.
+        platform_.QueueQuestion(false);
+        f.FindFoldingChannel1->trigger();
+        ASSERT_EQ(platform_.questions.size(), 1);
+        const auto match = QRegularExpression("^Suggested folding channel: (\\d+\\.\\d\\d)\n"
+                                              "Set the folding channel to (\\d+)\\?$")
+                               .match(platform_.questions[0]);
+        ASSERT_TRUE(match.hasMatch()) << Str(platform_.questions[0]);
+        EXPECT_NEAR(match.captured(1).toDouble(), c.centre, 0.25);
+        EXPECT_EQ(match.captured(2).toInt(), c.offered);
+        EXPECT_EQ((QStringList{f.Edit6->text(), f.Edit4->text(), f.Edit5->text()}),
+                  (QStringList{"512", "9", "9"}));
+        EXPECT_EQ(State().Settings.FoldChannel, 512);
+        EXPECT_TRUE(SameImage(Image(), before));
+
+        // Yes types the channel in: its reaction sets both margins and redraws.
+        platform_.QueueQuestion(true);
+        f.FindFoldingChannel1->trigger();
+        EXPECT_EQ(platform_.questions.size(), 2);
+        EXPECT_EQ((QStringList{f.Edit6->text(), f.Edit4->text(), f.Edit5->text()}),
+                  (QStringList{QString::number(c.offered), c.margins, c.margins}));
+        EXPECT_EQ(State().Settings.FoldChannel, c.offered);
+        EXPECT_TRUE(ShowsCurrentSettings());
+        EXPECT_TRUE(platform_.messages.isEmpty()) << "one box asks, no second one tells";
+        EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
+        platform_.questions.clear();
+    }
 }
 
 // ---------------------------------------------------------------- bitmaps

@@ -11,10 +11,24 @@ namespace trv::test {
 
 void ScriptedPlatform::Verify()
 {
-    EXPECT_EQ(open_.size() + save_.size() + input_.size(), 0u) << "answers never asked for";
+    EXPECT_EQ(open_.size() + save_.size() + input_.size() + question_.size(), 0u)
+        << "answers never asked for";
     open_.clear();
     save_.clear();
     input_.clear();
+    question_.clear();
+}
+
+bool ScriptedPlatform::Question(const QString& text)
+{
+    questions << text;
+    if (question_.empty()) {
+        ADD_FAILURE() << "a question was asked but no answer was queued: " << text.toStdString();
+        return false;
+    }
+    const bool yes = question_.front();
+    question_.pop_front();
+    return yes;
 }
 
 std::optional<FileDialogResult> ScriptedPlatform::Answer(std::deque<FileDialogResult>& queue,

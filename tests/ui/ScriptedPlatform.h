@@ -29,6 +29,8 @@ class ScriptedPlatform : public Platform {
     {
         input_.emplace_back(text.has_value(), text.value_or(QString()));
     }
+    // Yes (true) or No for the next question box.
+    void QueueQuestion(bool yes) { question_.push_back(yes); }
     void Verify();
 
     std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override
@@ -43,6 +45,7 @@ class ScriptedPlatform : public Platform {
     }
     void MessageBox(const QString& text) override { messages << text; }
     void ErrorBox(const QString& text) override { errors << text; }
+    bool Question(const QString& text) override;
     std::optional<QString> InputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     void ShellOpen(const QString& path) override { shellOpened << path; }
@@ -61,6 +64,7 @@ class ScriptedPlatform : public Platform {
     QStringList errors;
     QStringList shellOpened;
     QStringList inputPrompts;
+    QStringList questions;
     int printed = 0;
     bool hasPrinter = true;
     std::function<void(QWidget*)> onPrint;
@@ -72,6 +76,7 @@ class ScriptedPlatform : public Platform {
 
     std::deque<FileDialogResult> open_, save_;   // an empty path cancels
     std::deque<std::pair<bool, QString>> input_; // false cancels
+    std::deque<bool> question_;                  // true answers Yes
 };
 
 } // namespace trv::test
