@@ -54,7 +54,8 @@ BatchFolder& Batch()
 }
 
 // The whole converter in-process, as the executable runs it: parse, guess, write EXP (and
-// optionally the velocity table) for 1,000 files.
+// optionally the velocity table) for 1,000 files, one per processor at once unless --jobs
+// says otherwise.
 void RunBatch(benchmark::State& state, std::vector<std::string> leading)
 {
     std::vector<std::string> args = std::move(leading);
@@ -77,6 +78,10 @@ void BM_Convert1000Files(benchmark::State& state)
 {
     RunBatch(state, {});
 }
+void BM_Convert1000FilesOneAfterTheOther(benchmark::State& state)
+{
+    RunBatch(state, {"--jobs", "1"});
+}
 void BM_Convert1000FilesWithVelocityTable(benchmark::State& state)
 {
     RunBatch(state, {"--mode", "1024", "--ascii", "velocity"});
@@ -89,5 +94,6 @@ void BM_Info1000Files(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_Convert1000Files)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Convert1000FilesOneAfterTheOther)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Convert1000FilesWithVelocityTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Info1000Files)->Unit(benchmark::kMillisecond)->UseRealTime();

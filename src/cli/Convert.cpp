@@ -2,6 +2,7 @@
 
 #include "calibration/CalFile.h"
 #include "calibration/VelocityFit.h"
+#include "cli/Batch.h"
 #include "cli/ConvertOptions.h"
 #include "cli/PreviewPlot.h"
 #include "exp/Calibration.h"
@@ -12,6 +13,7 @@
 #include "platform/FileIo.h"
 #include "spectrum/Spm.h"
 
+#include <algorithm>
 #include <compare>
 #include <exception>
 #include <map>
@@ -45,13 +47,23 @@ FileId IdOf(const struct stat& st)
 }
 
 // What a path names now: the entry itself and, for a symbolic link, the file it leads to.
-// Nothing for a path that names nothing.
-void AddIdentities(const std::string& path, std::set<FileId>& ids)
+// Nothing for a path that names nothing. True when it names a regular file itself.
+bool AddIdentities(const std::string& path, std::set<FileId>& ids)
 {
     struct stat st{};
-    if (::lstat(path.c_str(), &st) != 0) return;
+    if (::lstat(path.c_str(), &st) != 0) return false;
     ids.insert(IdOf(st));
-    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) == 0) ids.insert(IdOf(st));
+    if (!S_ISLNK(st.st_mode)) return S_ISREG(st.st_mode);
+    if (::stat(path.c_str(), &st) == 0) ids.insert(IdOf(st));
+    return false;
+}
+
+// Smaller batches are over before threads would pay off.
+constexpr std::size_t kParallelFrom = 32;
+
+unsigned DefaultJobs()
+{
+    return std::min(AvailableProcessors(), kMaxConvertJobs);
 }
 
 // Folders and files in messages and on the terminal: control bytes from a name or a file
@@ -61,19 +73,122 @@ std::string Shown(std::string_view text)
     return EscapeControlBytes(text);
 }
 
+// One step of a file's conversion, in the order the converter takes them. The steps are
+// worked out from the input alone; the outputs are claimed and written afterwards, in that
+// order, and the first failure ends the file.
+struct Step {
+    enum class Kind { Print, Fail, Save };
+    Kind kind;
+    std::string file;   // Fail: the file the message names; Save: the output's path
+    std::string text;   // Print: the text for the output stream; Fail: the message; Save: bytes
+    std::string folder; // Save: the output's folder as spelled
+    std::optional<std::string> error; // Save: the output could not be made (after its claim)
+    bool replacesInput = false;       // Save: the output's path names a file this run reads
+};
+
+// One input file on its way through the batch.
+struct FileWork {
+    std::vector<Step> steps;
+    std::vector<std::pair<bool, std::string>> shown; // (on err, text), in order
+    bool executed = false;
+    bool converted = true;
+};
+
 class Converter {
   public:
     // inputs: every file this run reads, which no output may replace.
     Converter(const ConvertOptions& options, const LocaleFormats& locale,
-              std::optional<CalibrationValues> calibration, std::set<FileId> inputs,
-              std::ostream& out, std::ostream& err)
+              std::optional<CalibrationValues> calibration, std::set<FileId> inputs)
         : options_(options), locale_(locale), calibration_(std::move(calibration)),
-          inputs_(std::move(inputs)), out_(out), err_(err)
+          inputs_(std::move(inputs))
     {
     }
 
-    // Converts one file; false (after a message on err) when it failed.
-    bool Convert(const std::string& path)
+    // The steps of one file, from the input alone: safe on several threads at once.
+    std::vector<Step> Prepare(const std::string& path) const
+    {
+        std::vector<Step> steps;
+        try {
+            PrepareSteps(path, steps);
+        }
+        catch (const std::exception& e) {
+            // Whatever else goes wrong with one file must not end the batch.
+            steps.push_back(Failure(path, e.what()));
+        }
+        return steps;
+    }
+
+    // Claims the outputs of the steps in order; a refused claim ends the file there.
+    // True when outputs are left to write.
+    bool Commit(const std::string& path, std::vector<Step>& steps)
+    {
+        bool saves = false;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            if (steps[i].kind == Step::Kind::Fail) break;
+            if (steps[i].kind != Step::Kind::Save) continue;
+            std::optional<std::string> refusal;
+            try {
+                refusal = Claim(steps[i]);
+            }
+            catch (const std::exception& e) {
+                refusal = e.what();
+            }
+            if (refusal) {
+                steps[i] = Failure(path, *refusal);
+                steps.resize(i + 1);
+                break;
+            }
+            saves = true;
+        }
+        return saves;
+    }
+
+    // Writes the claimed outputs and collects the messages, up to the first failure.
+    static void Execute(const std::string& path, FileWork& work)
+    {
+        work.executed = true;
+        try {
+            for (Step& step : work.steps) {
+                if (step.kind == Step::Kind::Print) {
+                    work.shown.emplace_back(false, std::move(step.text));
+                    continue;
+                }
+                if (step.kind == Step::Kind::Fail) {
+                    work.shown.emplace_back(true,
+                                            Shown(step.file) + ": " + Shown(step.text) + '\n');
+                    work.converted = false;
+                    break;
+                }
+                try {
+                    if (step.error) throw AppError(*step.error);
+                    WriteFileAtomic(step.file, step.text, false);
+                }
+                catch (const AppError& e) {
+                    work.shown.emplace_back(true, Shown(step.file) + ": " + Shown(e.what()) + '\n');
+                    work.converted = false;
+                    break;
+                }
+                std::string().swap(step.text);
+            }
+        }
+        catch (const std::exception& e) {
+            work.shown.emplace_back(true, Shown(path) + ": " + Shown(e.what()) + '\n');
+            work.converted = false;
+        }
+        work.steps.clear();
+    }
+
+    // Everything written goes to the disk once, at the end of the batch.
+    void Sync() const
+    {
+        std::vector<std::string> folders;
+        for (const auto& [id, folder] : folders_)
+            folders.push_back(folder);
+        SyncFolders(folders);
+    }
+
+  private:
+    void PrepareSteps(const std::string& path, std::vector<Step>& steps) const
     {
         SpmSpectrum spectrum;
         try {
@@ -81,27 +196,32 @@ class Converter {
             spectrum = ParseSpmImage(bytes, path, locale_);
         }
         catch (const AppError& e) {
-            return Fail(path, e.what());
+            steps.push_back(Failure(path, e.what()));
+            return;
         }
         const SpmInfo& info = spectrum.info;
 
-        if (options_.calibrate) return Calibrate(path, spectrum);
+        if (options_.calibrate) return Calibrate(path, spectrum, steps);
         if (options_.info || options_.findFold) {
             if (options_.info) {
+                std::string lines;
                 for (const std::string& line : SpmInfoCaptions(info, locale_))
-                    out_ << Shown(line) << '\n';
+                    lines += Shown(line) + '\n';
+                steps.push_back(Printed(std::move(lines)));
             }
             if (options_.findFold) {
                 const std::optional<std::string> channel = SuggestFoldingChannel(
                     spectrum.counts,
                     GraphicSettingsAfterOpen(spectrum.counts, options_.graphicSteps, false));
                 if (!channel) {
-                    return Fail(path, "no folding channel found: the plotted window holds no "
-                                      "mirrored channels with counts");
+                    steps.push_back(Failure(path,
+                                            "no folding channel found: the plotted window holds no "
+                                            "mirrored channels with counts"));
+                    return;
                 }
-                out_ << Shown(path) << ": " << *channel << '\n';
+                steps.push_back(Printed(Shown(path) + ": " + *channel + '\n'));
             }
-            return true;
+            return;
         }
 
         ExpHeader header; // the initial texts of a fresh window
@@ -118,78 +238,53 @@ class Converter {
         const std::string folder =
             options_.outputDir ? WithSlash(*options_.outputDir) : std::string(FolderPart(path));
         if (!options_.noExp) {
-            const std::string target = folder + DefaultExpName(info.FileName);
-            if (!Claim(folder, target, path)) return false;
+            Step save = Saved(folder, folder + DefaultExpName(info.FileName));
             try {
-                WriteFileAtomic(target,
-                                FormatExpFile(header, spectrum.counts, info.ChannelCount,
-                                              saveAsMode),
-                                false);
+                save.text = FormatExpFile(header, spectrum.counts, info.ChannelCount, saveAsMode);
             }
             catch (const AppError& e) {
-                return Fail(target, e.what());
+                save.error = e.what();
             }
+            steps.push_back(std::move(save));
         }
         if (options_.asciiAxis) {
             // Built whole before anything is written, so a field that is not a number
             // leaves no table file behind.
-            std::string table;
+            Step save = Saved(folder, folder + ChangeFileExt(info.FileName, ".txt"));
             try {
-                table =
+                save.text =
                     BuildASCIITable(spectrum.counts, info.ChannelCount, saveAsMode,
                                     *options_.asciiAxis, header.ZeroSpeedChannel.Text(),
                                     header.CalibrationConstant.Text(), locale_.decimalSeparator);
             }
             catch (const AppError& e) {
-                return Fail(path, e.what());
+                steps.push_back(Failure(path, e.what()));
+                return;
             }
-            const std::string target = folder + ChangeFileExt(info.FileName, ".txt");
-            if (!Claim(folder, target, path)) return false;
-            try {
-                WriteFileAtomic(target, table, false);
-            }
-            catch (const AppError& e) {
-                return Fail(target, e.what());
-            }
+            steps.push_back(std::move(save));
         }
         if (options_.plotSize) {
             // Drawn whole first: a plot that fails (a window of zeros) leaves no bitmap.
-            std::string bitmap;
+            Step save = Saved(folder, folder + ChangeFileExt(info.FileName, ".bmp"));
             try {
                 const PlotSettings settings =
                     GraphicSettingsAfterOpen(spectrum.counts, options_.graphicSteps, true);
-                bitmap = DrawPreviewBitmap(spectrum.counts, settings, info.FileName,
-                                           options_.plotSize->first, options_.plotSize->second);
+                save.text = DrawPreviewBitmap(spectrum.counts, settings, info.FileName,
+                                              options_.plotSize->first, options_.plotSize->second);
             }
             catch (const AppError& e) {
-                return Fail(path, e.what());
+                steps.push_back(Failure(path, e.what()));
+                return;
             }
-            const std::string target = folder + ChangeFileExt(info.FileName, ".bmp");
-            if (!Claim(folder, target, path)) return false;
-            try {
-                WriteFileAtomic(target, bitmap, false);
-            }
-            catch (const AppError& e) {
-                return Fail(target, e.what());
-            }
+            steps.push_back(std::move(save));
         }
-        return true;
     }
 
-    // Everything written goes to the disk once, at the end of the batch.
-    void Sync() const
-    {
-        std::vector<std::string> folders;
-        for (const auto& [id, folder] : folders_)
-            folders.push_back(folder);
-        SyncFolders(folders);
-    }
-
-  private:
     // The velocity calibration of a reference spectrum in the chosen mode, as the window's
     // calibration makes it; with --write-cal also its calibration file, formatted for the
     // header's masks after that mode.
-    bool Calibrate(const std::string& path, const SpmSpectrum& spectrum)
+    void Calibrate(const std::string& path, const SpmSpectrum& spectrum,
+                   std::vector<Step>& steps) const
     {
         const int saveAsMode = options_.saveAsMode.value_or(kSave512Add);
         ExpHeader header;
@@ -208,43 +303,36 @@ class Converter {
             }
         }
         catch (const AppError& e) {
-            return Fail(path, e.what());
+            steps.push_back(Failure(path, e.what()));
+            return;
         }
-        out_ << Shown(path) << ": " << CalibrationSummary(result) << '\n';
+        steps.push_back(Printed(Shown(path) + ": " + CalibrationSummary(result) + '\n'));
         if (options_.writeCal) {
             const std::string& target = *options_.writeCal;
-            if (!Claim(std::string(FolderPart(target)), target, path)) return false;
-            try {
-                WriteFileAtomic(target, calFile, false);
-            }
-            catch (const AppError& e) {
-                return Fail(target, e.what());
-            }
+            Step save = Saved(std::string(FolderPart(target)), target);
+            save.text = std::move(calFile);
+            steps.push_back(std::move(save));
         }
-        return true;
     }
 
     // An output is refused when it would replace a file this run reads (a second run over
-    // "*" names the first run's EXP files too), or an output written earlier in this run
+    // "*" names the first run's EXP files too), or an output claimed earlier in this run
     // (two inputs of the same name from different folders into one --output-dir, or one
     // file named twice). Both compare files, not spellings of paths.
-    bool Claim(const std::string& folder, const std::string& target, const std::string& input)
+    std::optional<std::string> Claim(const Step& save)
     {
-        std::set<FileId> replaced;
-        AddIdentities(target, replaced);
-        for (const FileId& id : replaced) {
-            if (inputs_.contains(id))
-                return Fail(input, "not converted: " + target + " is an input of this run");
-        }
+        const std::string& folder = save.folder;
+        const std::string& target = save.file;
+        if (save.replacesInput) return "not converted: " + target + " is an input of this run";
         const std::optional<FileId> folderId = FolderId(folder);
         // A folder that cannot be found fails the write anyway; its spelling stands in.
         const std::string name = target.substr(folder.size());
         if (!written_.insert({folderId.value_or(FileId{}), folderId ? "" : folder, name}).second) {
-            return Fail(input, "not converted: " + target +
-                                   " was already written for an earlier file of this run");
+            return "not converted: " + target +
+                   " was already written for an earlier file of this run";
         }
         if (folderId) folders_.emplace(*folderId, folder);
-        return true;
+        return std::nullopt;
     }
 
     std::optional<FileId> FolderId(const std::string& folder)
@@ -263,10 +351,24 @@ class Converter {
         return dir.back() == '/' ? dir : dir + '/';
     }
 
-    bool Fail(std::string_view file, std::string_view message)
+    static Step Failure(std::string_view file, std::string_view message)
     {
-        err_ << Shown(file) << ": " << Shown(message) << '\n';
-        return false;
+        return {Step::Kind::Fail, std::string(file), std::string(message), {}, {}, false};
+    }
+    static Step Printed(std::string text)
+    {
+        return {Step::Kind::Print, {}, std::move(text), {}, {}, false};
+    }
+    // Whether the output would replace an input is found out here, on the worker: the
+    // outputs written meanwhile cannot change the answer, since none replaces an input and
+    // none is an input itself.
+    Step Saved(std::string folder, std::string target) const
+    {
+        std::set<FileId> replaced;
+        AddIdentities(target, replaced);
+        const bool replacesInput = std::any_of(replaced.begin(), replaced.end(),
+                                               [this](FileId id) { return inputs_.contains(id); });
+        return {Step::Kind::Save, std::move(target), {}, std::move(folder), {}, replacesInput};
     }
 
     struct Output {
@@ -280,8 +382,6 @@ class Converter {
     const LocaleFormats& locale_;
     std::optional<CalibrationValues> calibration_;
     const std::set<FileId> inputs_;
-    std::ostream& out_;
-    std::ostream& err_;
     std::set<Output> written_;
     std::map<std::string, std::optional<FileId>> folderIds_;
     std::map<FileId, std::string> folders_; // one spelling per folder, for the sync
@@ -297,7 +397,8 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         options = ParseConvertArgs(args);
     }
     catch (const UsageError& e) {
-        err << kConvertProgram << ": " << Shown(e.message) << "\n\n" << ConvertUsage();
+        err << kConvertProgram << ": " << Shown(e.message) << "\nTry '" << kConvertProgram
+            << " --help'.\n";
         return 2;
     }
     if (options.help) {
@@ -321,25 +422,50 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
     }
 
+    // A file is read ahead of the outputs of the files before it only where those cannot
+    // change it: outputs never replace an input, but one could create a file named later
+    // that did not exist yet, or replace a link.
+    const std::size_t count = options.files.size();
+    std::vector<bool> readAhead(count, true);
     std::set<FileId> inputs;
     if ((!options.info && !options.findFold) || options.writeCal) {
-        for (const std::string& file : options.files)
-            AddIdentities(file, inputs);
+        for (std::size_t i = 0; i < count; ++i)
+            readAhead[i] = AddIdentities(options.files[i], inputs);
         if (options.calibrationPath) AddIdentities(*options.calibrationPath, inputs);
     }
-    Converter converter(options, locale, std::move(calibration), std::move(inputs), out, err);
+    // Each fit sets the fit library's error handling, which is global: one fit at a time.
+    if (options.calibrate) readAhead.assign(count, false);
+    Converter converter(options, locale, std::move(calibration), std::move(inputs));
+
+    std::vector<FileWork> works(count);
     bool allConverted = true;
-    for (const std::string& file : options.files) {
-        bool converted = false;
-        try {
-            converted = converter.Convert(file);
-        }
-        catch (const std::exception& e) {
-            // Whatever else goes wrong with one file must not end the batch.
-            err << Shown(file) << ": " << Shown(e.what()) << '\n';
-        }
-        if (!converted) allConverted = false;
-    }
+    BatchStages stages;
+    stages.prepare = [&](std::size_t i) {
+        works[i].steps = converter.Prepare(options.files[i]);
+        std::size_t bytes = 0;
+        for (const Step& step : works[i].steps)
+            bytes += step.text.size();
+        return bytes;
+    };
+    stages.commit = [&](std::size_t i) {
+        return converter.Commit(options.files[i], works[i].steps);
+    };
+    stages.execute = [&](std::size_t i) { Converter::Execute(options.files[i], works[i]); };
+    stages.finish = [&](std::size_t i) {
+        FileWork work = std::move(works[i]);
+        if (!work.executed) Converter::Execute(options.files[i], work); // messages only
+        for (const auto& [onErr, text] : work.shown)
+            (onErr ? err : out) << text;
+        if (!work.converted) allConverted = false;
+    };
+    stages.independent = [&](std::size_t i) { return bool(readAhead[i]); };
+    // Mostly files to be read in turn (links, say): one thread does that best.
+    const auto inTurn =
+        static_cast<std::size_t>(std::count(readAhead.begin(), readAhead.end(), false));
+    const unsigned jobs =
+        count < kParallelFrom || inTurn > count / 2 ? 1u : options.jobs.value_or(DefaultJobs());
+    RunBatch(count, jobs, stages);
+
     converter.Sync();
     out.flush();
     return allConverted ? 0 : 1;

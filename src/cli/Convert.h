@@ -17,7 +17,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const LocaleFormats& locale);
 
-// The usage text printed by --help and after a usage error.
+// The usage text printed by --help.
 std::string ConvertUsage();
 
 } // namespace trv

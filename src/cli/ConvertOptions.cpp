@@ -80,6 +80,18 @@ std::pair<int, int> ParsePlotSize(std::string_view value)
     return {width, height};
 }
 
+unsigned ParseJobs(std::string_view value)
+{
+    unsigned jobs = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), jobs);
+    if (value.empty() || ec != std::errc() || end != value.data() + value.size() || jobs < 1 ||
+        jobs > kMaxConvertJobs) {
+        throw UsageError{"invalid value '" + std::string(value) + "' for --jobs (expected 1.." +
+                         std::to_string(kMaxConvertJobs) + ")"};
+    }
+    return jobs;
+}
+
 template <GraphicChange C> void AddGraphicSwitch(ConvertOptions& options, std::string_view)
 {
     options.graphicSteps.push_back({C, 0});
@@ -152,6 +164,10 @@ constexpr std::array kPlainOptions = {
                    if (v.empty()) throw UsageError{"--write-cal needs a file name"};
                    o.writeCal = std::string(v);
                }},
+    OptionSpec{"jobs", 0, "N",
+               "convert up to N files at once (1..256; default: one per processor); messages "
+               "and outputs are the same as with 1, which converts one after the other",
+               [](ConvertOptions& o, std::string_view v) { o.jobs = ParseJobs(v); }},
     // Plot settings, changed after the open in the order given, as in the window.
     OptionSpec{"fold-channel", 0, "N",
                "plot folding channel (kept in 0..1023); when it changes, both ignored margins "
@@ -271,8 +287,8 @@ std::string ConvertUsage()
     text += "Usage: ";
     text += kConvertProgram;
     text += " [OPTIONS] FILE.spm...\n"
-            "Converts SPM spectrum files into EXP files, one after the other, as a fresh main\n"
-            "window would open and save each of them.\n"
+            "Converts SPM spectrum files into EXP files as a fresh main window would open and\n"
+            "save each of them.\n"
             "\nOptions:\n";
     for (const OptionSpec& option : AllOptions()) {
         std::string line = option.shortName != 0 ? std::string{' ', ' ', '-', option.shortName, ','}

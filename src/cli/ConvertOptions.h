@@ -15,6 +15,9 @@ namespace trv {
 
 inline constexpr std::string_view kConvertProgram = "trevandel-convert";
 
+// The most files --jobs converts at once.
+inline constexpr unsigned kMaxConvertJobs = 256;
+
 struct FieldAssignment {
     const ExpHeaderField* field;
     std::string text;
@@ -34,6 +37,7 @@ struct ConvertOptions {
     bool findFold = false;
     bool calibrate = false;                // fit the reference lines and print the results
     std::optional<std::string> writeCal;   // with calibrate: the calibration file to write
+    std::optional<unsigned> jobs;          // files converted at once; default: one per processor
     std::vector<GraphicStep> graphicSteps; // plot settings changed after the open, in order
     std::vector<FieldAssignment> fields;   // in the order given
     std::vector<std::string> files;

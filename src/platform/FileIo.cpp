@@ -126,14 +126,15 @@ std::string TemporaryName(const std::string& folder)
 }
 
 // The target must not be a folder nor a file the user made read-only; the replacement gets
-// the permissions of the file it replaces.
-void CheckTargetAndTakeItsMode(const std::string& path, int fd)
+// the permissions of the file it replaces. False when there is no file to replace.
+bool CheckTargetAndTakeItsMode(const std::string& path, int fd)
 {
     struct stat old{};
-    if (::stat(path.c_str(), &old) != 0) return;
+    if (::stat(path.c_str(), &old) != 0) return false;
     if (S_ISDIR(old.st_mode)) throw ErrnoError(EISDIR);
     if (::access(path.c_str(), W_OK) != 0) throw ErrnoError(errno);
     if (S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+    return true;
 }
 
 void WriteAll(int fd, std::string_view bytes)
@@ -191,9 +192,28 @@ bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
         throw ErrnoError(errno);
     }
-    CheckTargetAndTakeItsMode(path, fd.get());
+    const bool replacing = CheckTargetAndTakeItsMode(path, fd.get());
     WriteAll(fd.get(), bytes);
     if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) throw ErrnoError(errno);
+
+    // A new file takes its name at once: a link never replaces a file, so the name appears
+    // with the whole content or not at all, and there is no temporary name to guard. This
+    // halves the work in the folder, which writers on other threads wait for. (A rename
+    // made to fail for tests stands for this step too.)
+    if (!replacing && gRename == &SystemRename) {
+        const int err = LinkUnnamedFile(fd.get(), path);
+        if (err == 0) {
+            if (::close(fd.release()) != 0) {
+                const int closeErr = errno;
+                ::unlink(path.c_str());
+                throw ErrnoError(closeErr);
+            }
+            return true;
+        }
+        if (err == ENOTSUP) return false;
+        if (err != EEXIST) throw ErrnoError(err);
+        // Made by someone else meanwhile: replaced below, as any existing file.
+    }
 
     EndSignalsBlocked blocked;
     std::string tmp;

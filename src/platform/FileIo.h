@@ -18,8 +18,9 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxSpm
 // Writes bytes to path atomically: a temporary file in the target's folder is written,
 // flushed and renamed over the target. On failure the temporary file is removed, an
 // existing target is left untouched, and AppError carries the runtime's I/O text.
-// The temporary file has no name while it is written (where the file system allows it)
-// and a short one only for the rename; SIGINT, SIGTERM, SIGHUP and SIGQUIT wait while it
+// The temporary file has no name while it is written (where the file system allows it),
+// then takes the target's name at once when there is no file to replace, else a short
+// one only for the rename; SIGINT, SIGTERM, SIGHUP and SIGQUIT wait while it
 // has a name, so a process ended by them leaves no temporary file behind.
 // With flush = false the data is not forced to the disk before the rename; a batch that
 // writes many files does that once for all with SyncFolders.
