@@ -18,8 +18,8 @@ CONVERT=$convert COMPLETION=$completion HELP_OPTIONS=$help_options bash --norc -
 set -u
 . "$COMPLETION"
 status=0
-spec=$(complete -p trevandel-convert 2>&1)
-[[ $spec == *"-F _trevandel_convert "* ]] || { echo "FAIL: complete -p: $spec"; status=1; }
+completion_line=$(complete -p trevandel-convert 2>&1)
+[[ $completion_line == *"-F _trevandel_convert "* ]] || { echo "FAIL: complete -p: $completion_line"; status=1; }
 
 # The answers to the words typed so far (the last one being completed), sorted, one line.
 answers() {
