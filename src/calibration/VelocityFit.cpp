@@ -14,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <optional>
 
@@ -301,7 +302,10 @@ CalibrationFit FitVelocityCalibration(std::span<const std::uint32_t> counts,
     }
     if (n <= p) throw AppError("the spectrum has too few channels for the fit");
 
-    gsl_set_error_handler_off();
+    // The library's own handler aborts the process; its errors come back as status codes
+    // instead. The handler is global, so it is set once for every thread.
+    static std::once_flag quietErrors;
+    std::call_once(quietErrors, [] { gsl_set_error_handler_off(); });
     gsl_multifit_nlinear_fdf fdf{};
     fdf.f = &Residuals;
     fdf.df = &Jacobian;

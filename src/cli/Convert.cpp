@@ -433,8 +433,6 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             readAhead[i] = AddIdentities(options.files[i], inputs);
         if (options.calibrationPath) AddIdentities(*options.calibrationPath, inputs);
     }
-    // Each fit sets the fit library's error handling, which is global: one fit at a time.
-    if (options.calibrate) readAhead.assign(count, false);
     Converter converter(options, locale, std::move(calibration), std::move(inputs));
 
     std::vector<FileWork> works(count);

@@ -2,6 +2,7 @@
 
 #include "platform/AppError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -72,22 +73,32 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
                        + std::to_string(st.st_size) + " bytes long; files over "
                        + std::to_string(maxSize) + " bytes are not read");
     }
+    // One read for a file that is as long as fstat said: a read that returns less than it
+    // asked for, having brought all of it, has reached the end. (Kernel files that say they
+    // are empty are read until a read returns nothing.)
+    const auto expected = static_cast<std::size_t>(st.st_size);
     std::string data;
-    data.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+    std::size_t used = 0;
+    data.resize(expected + 1);
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        const std::size_t wanted = data.size() - used;
+        const ssize_t n = ::read(fd.get(), data.data() + used, wanted);
         if (n < 0) {
             if (errno == EINTR) continue;
             throw ErrnoError(errno);
         }
-        if (n == 0) break;
-        data.append(buf, static_cast<std::size_t>(n));
-        if (data.size() > maxSize) {
+        used += static_cast<std::size_t>(n);
+        if (used > maxSize) {
             throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is longer than "
                            + std::to_string(maxSize) + " bytes; such files are not read");
         }
+        if (n == 0 || (static_cast<std::size_t>(n) < wanted && expected > 0 && used >= expected))
+            break;
+        if (used < data.size()) continue;
+        // Longer than fstat said (grown since, or a kernel file): read on in larger steps.
+        data.resize(std::min(data.size() * 2, maxSize + 1));
     }
+    data.resize(used);
     return data;
 }
 
@@ -192,15 +203,14 @@ bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
         throw ErrnoError(errno);
     }
-    const bool replacing = CheckTargetAndTakeItsMode(path, fd.get());
     WriteAll(fd.get(), bytes);
     if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) throw ErrnoError(errno);
 
-    // A new file takes its name at once: a link never replaces a file, so the name appears
-    // with the whole content or not at all, and there is no temporary name to guard. This
-    // halves the work in the folder, which writers on other threads wait for. (A rename
-    // made to fail for tests stands for this step too.)
-    if (!replacing && gRename == &SystemRename) {
+    // The file takes its name at once where there is none to replace: a link never
+    // replaces a file, so the name appears with the whole content or not at all, and there
+    // is no temporary name to guard. This halves the work in the folder, which writers on
+    // other threads wait for. (A rename made to fail for tests stands for this step too.)
+    if (gRename == &SystemRename) {
         const int err = LinkUnnamedFile(fd.get(), path);
         if (err == 0) {
             if (::close(fd.release()) != 0) {
@@ -212,8 +222,9 @@ bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
         }
         if (err == ENOTSUP) return false;
         if (err != EEXIST) throw ErrnoError(err);
-        // Made by someone else meanwhile: replaced below, as any existing file.
     }
+    // There is a file (or a folder, or a link) by that name: it is replaced by a rename.
+    CheckTargetAndTakeItsMode(path, fd.get());
 
     EndSignalsBlocked blocked;
     std::string tmp;
