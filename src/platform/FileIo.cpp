@@ -203,14 +203,15 @@ bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
         throw ErrnoError(errno);
     }
+    const bool replacing = CheckTargetAndTakeItsMode(path, fd.get());
     WriteAll(fd.get(), bytes);
     if (flush && ::fsync(fd.get()) != 0 && errno != EINVAL) throw ErrnoError(errno);
 
-    // The file takes its name at once where there is none to replace: a link never
-    // replaces a file, so the name appears with the whole content or not at all, and there
-    // is no temporary name to guard. This halves the work in the folder, which writers on
-    // other threads wait for. (A rename made to fail for tests stands for this step too.)
-    if (gRename == &SystemRename) {
+    // A new file takes its name at once: a link never replaces a file, so the name appears
+    // with the whole content or not at all, and there is no temporary name to guard. This
+    // halves the work in the folder, which writers on other threads wait for. (A rename
+    // made to fail for tests stands for this step too.)
+    if (!replacing && gRename == &SystemRename) {
         const int err = LinkUnnamedFile(fd.get(), path);
         if (err == 0) {
             if (::close(fd.release()) != 0) {
@@ -222,9 +223,8 @@ bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
         }
         if (err == ENOTSUP) return false;
         if (err != EEXIST) throw ErrnoError(err);
+        // Made by someone else meanwhile: replaced below, as any existing file.
     }
-    // There is a file (or a folder, or a link) by that name: it is replaced by a rename.
-    CheckTargetAndTakeItsMode(path, fd.get());
 
     EndSignalsBlocked blocked;
     std::string tmp;
