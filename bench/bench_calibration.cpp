@@ -13,8 +13,9 @@ namespace {
 // results, in each save-as mode.
 void BM_CalibrateSpectrum(benchmark::State& state)
 {
-    const trv::SpmSpectrum spm = trv::ParseSpmImage(trv::bench::SampleBytes(trv::bench::kSample1024),
-                                                    "ha1001-fe-foil.spm", trv::LocaleFormats::Fixed());
+    const trv::SpmSpectrum spm =
+        trv::ParseSpmImage(trv::bench::SampleBytes(trv::bench::kSample1024), "ha1001-fe-foil.spm",
+                           trv::LocaleFormats::Fixed());
     const std::vector<double> lines = trv::DefaultReferenceLines();
     const int mode = static_cast<int>(state.range(0));
     for (auto _ : state) {

@@ -2,8 +2,8 @@
 // at screen sizes. Runs on Qt's offscreen platform, so no display is needed.
 #include "platform/Platform.h"
 #include "platform/SettingsStore.h"
-#include "ui/PlotImage.h"
-#include "ui/TForm1.h"
+#include "ui/widgets/PlotImage.h"
+#include "ui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -68,9 +68,9 @@ struct Environment {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + "/config"));
     }
 
-    std::unique_ptr<trv::TForm1> NewWindow()
+    std::unique_ptr<trv::MainWindow> NewWindow()
     {
-        return std::make_unique<trv::TForm1>(
+        return std::make_unique<trv::MainWindow>(
             platform, std::make_unique<trv::SettingsStore>(trv::SettingsStore::DefaultPath()),
             trv::LocaleFormats::Fixed());
     }
@@ -94,7 +94,7 @@ void BM_OpenSpectrum(benchmark::State& state)
     form->resize(1280, 1024);
     form->show();
     QApplication::processEvents();
-    form->CheckBox1->setChecked(showData);
+    form->showDataBox()->setChecked(showData);
     const QString path = QString::fromUtf8(kSample1024);
     for (auto _ : state) {
         form->OpenSpectrumFile(path);
@@ -103,8 +103,8 @@ void BM_OpenSpectrum(benchmark::State& state)
     if (form->SpectrumName().isEmpty() || (showData && form->GridRowCount() != 1025))
         state.SkipWithError("the open did not load the 1024-channel sample with its grid");
     state.counters["grid_rows"] = form->GridRowCount();
-    state.counters["image_w"] = form->Image1->width();
-    state.counters["image_h"] = form->Image1->height();
+    state.counters["image_w"] = form->previewImage()->width();
+    state.counters["image_h"] = form->previewImage()->height();
 }
 
 // Counts the paint events a widget gets.
@@ -133,25 +133,25 @@ void BM_RedrawPreview(benchmark::State& state)
     const bool viaPixmap = state.range(2) != 0;
     auto form = Env().NewWindow();
     form->OpenSpectrumFile(QString::fromUtf8(kSample1024));
-    form->Image1->setFixedSize(width, height); // the window grows to hold it
+    form->previewImage()->setFixedSize(width, height); // the window grows to hold it
     form->show();
     QApplication::processEvents();
-    if (form->Image1->width() != width || form->Image1->height() != height) {
+    if (form->previewImage()->width() != width || form->previewImage()->height() != height) {
         state.SkipWithError("the preview image did not take the asked size");
         return;
     }
-    QWidget* shown = form->Image1;
+    QWidget* shown = form->previewImage();
     QLabel* label = nullptr;
     if (viaPixmap) {
         // The label takes the control's place in the layout, so nothing else moves; the hidden
         // control keeps its size, so the drawing keeps its size too.
-        QWidget* panel = form->Image1->parentWidget();
+        QWidget* panel = form->previewImage()->parentWidget();
         label = new QLabel(panel);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         label->setFixedSize(width, height);
-        delete panel->layout()->replaceWidget(form->Image1, label);
-        form->Image1->hide();
+        delete panel->layout()->replaceWidget(form->previewImage(), label);
+        form->previewImage()->hide();
         shown = label;
     }
     QApplication::processEvents();
@@ -162,10 +162,11 @@ void BM_RedrawPreview(benchmark::State& state)
     PaintCounter counter(shown);
     for (auto _ : state) {
         form->RedrawPreview();
-        if (label) label->setPixmap(QPixmap::fromImage(form->Image1->Bitmap()));
+        if (label) label->setPixmap(QPixmap::fromImage(form->previewImage()->Bitmap()));
         QApplication::processEvents(); // the repaint
     }
-    if (form->Image1->Bitmap().width() != width || form->Image1->Bitmap().height() != height)
+    if (form->previewImage()->Bitmap().width() != width ||
+        form->previewImage()->Bitmap().height() != height)
         state.SkipWithError("the preview bitmap has another size");
     else if (counter.paints < state.iterations())
         state.SkipWithError("the preview was not repainted after every drawing");

@@ -7,7 +7,7 @@ window stores its picture as a progressive JPEG. The two heads sit where the win
 "X-ray" rectangles are, so the X-ray look shows the heads as a negative.
 
 Usage: tools/make-laugh-picture.py [--ppm FILE] [OUTPUT.jpg]
-Default output: src/ui/help/laugh.jpg next to this script's repository.
+Default output: src/ui/picture/laugh.jpg next to this script's repository.
 """
 
 import math

@@ -74,7 +74,8 @@ CalibrationValues CalibrationFieldTexts(const VelocityCalibration& r, const Edit
     CalibrationValues v;
     v.channels = std::to_string(r.channels);
     v.calibrationConstant = ForMask(r.cal, 1, 5);
-    if (v.calibrationConstant.empty()) Refuse("calibration constant", PlainDecimal(r.cal, 6), "0.00009");
+    if (v.calibrationConstant.empty())
+        Refuse("calibration constant", PlainDecimal(r.cal, 6), "0.00009");
     const int foldDigits = DigitsBeforePoint(foldMask);
     v.foldingChannel = ForMask(r.fold2x, foldDigits, 4);
     if (v.foldingChannel.empty())

@@ -62,7 +62,7 @@ double Model(const Problem& p, const gsl_vector* x, std::size_t k, double* row)
     const double b2 = gsl_vector_get(x, kBase2);
 
     const SweepPoint s = Sweep(static_cast<double>(k), c, n);
-    const double j = c - 0.5 - s.t;  // folded channel
+    const double j = c - 0.5 - s.t; // folded channel
     const double v = (j - zero) * cal;
     const double u = 4.0 * s.t / n - 1.0; // -1 at the turning point in the middle, +1 at the ends
     const double shape = 1.0 + b1 * u + b2 * u * u;
@@ -144,8 +144,8 @@ double CoarseFoldingPosition(std::span<const std::uint32_t> y)
         }
         scores.push_back(pairs > 0 ? sum / static_cast<double>(pairs) : 1e300);
     }
-    const auto best = static_cast<std::size_t>(
-        std::min_element(scores.begin(), scores.end()) - scores.begin());
+    const auto best =
+        static_cast<std::size_t>(std::min_element(scores.begin(), scores.end()) - scores.begin());
     double c = static_cast<double>(n / 2 - reach + static_cast<std::int64_t>(best));
     if (best > 0 && best + 1 < scores.size()) {
         const double curvature = scores[best - 1] - 2.0 * scores[best] + scores[best + 1];
@@ -232,8 +232,7 @@ std::vector<double> DefaultReferenceLines()
 }
 
 CalibrationFit FitVelocityCalibration(std::span<const std::uint32_t> counts,
-                                      std::span<const double> referenceLines,
-                                      double varianceScale)
+                                      std::span<const double> referenceLines, double varianceScale)
 {
     const std::size_t n = counts.size();
     const std::size_t lineCount = referenceLines.size();
@@ -258,9 +257,11 @@ CalibrationFit FitVelocityCalibration(std::span<const std::uint32_t> counts,
               [](const Dip& a, const Dip& b) { return a.channel < b.channel; });
     std::vector<double> table(referenceLines.begin(), referenceLines.end());
     std::sort(table.begin(), table.end());
-    if (table.front() == table.back()) throw AppError("the reference lines all lie at one velocity");
+    if (table.front() == table.back())
+        throw AppError("the reference lines all lie at one velocity");
     // Least squares of channel = Z + position / C.
-    const double mp = std::accumulate(table.begin(), table.end(), 0.0) / static_cast<double>(lineCount);
+    const double mp =
+        std::accumulate(table.begin(), table.end(), 0.0) / static_cast<double>(lineCount);
     double mj = 0.0;
     for (const Dip& d : dips)
         mj += d.channel;
@@ -323,8 +324,8 @@ CalibrationFit FitVelocityCalibration(std::span<const std::uint32_t> counts,
     if (gsl_multifit_nlinear_init(&x0.vector, &fdf, ws.w) != GSL_SUCCESS)
         throw AppError("the fit could not start");
     int info = 0;
-    const int status = gsl_multifit_nlinear_driver(200, 1e-10, 1e-10, 0.0, nullptr, nullptr,
-                                                   &info, ws.w);
+    const int status =
+        gsl_multifit_nlinear_driver(200, 1e-10, 1e-10, 0.0, nullptr, nullptr, &info, ws.w);
     if (status != GSL_SUCCESS) throw AppError("the fit did not converge");
 
     const gsl_vector* x = gsl_multifit_nlinear_position(ws.w);
@@ -378,8 +379,7 @@ CalibrationFit CalibrateSpectrum(const std::vector<std::uint32_t>& counts, int c
 {
     const std::vector<std::uint32_t> saved = ReduceChannels(counts, channelCount, saveAsMode);
     // A pair mean holds half the counts of its pair sum, and a quarter of its variance.
-    const double varianceScale =
-        channelCount == 1024 && saveAsMode == kSave512Mean ? 0.5 : 1.0;
+    const double varianceScale = channelCount == 1024 && saveAsMode == kSave512Mean ? 0.5 : 1.0;
     return FitVelocityCalibration(saved, referenceLines, varianceScale);
 }
 
@@ -417,7 +417,8 @@ std::string PlainDecimal(double x, int significant)
 {
     if (!std::isfinite(x)) return "nan";
     int decimals = significant - 1;
-    if (x != 0.0) decimals = significant - 1 - static_cast<int>(std::floor(std::log10(std::fabs(x))));
+    if (x != 0.0)
+        decimals = significant - 1 - static_cast<int>(std::floor(std::log10(std::fabs(x))));
     decimals = std::clamp(decimals, 0, 17);
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);

@@ -15,16 +15,16 @@ std::vector<double> DefaultReferenceLines();
 // those of the spectrum as saved (N channels after the save-as mode): channel k stands for the
 // positions [k, k + 1), and its partner on the other half of the sweep is 2c - 1 - k.
 struct VelocityCalibration {
-    int channels = 0;          // N
-    double fold2x = 0.0;       // 2c
+    int channels = 0;    // N
+    double fold2x = 0.0; // 2c
     double fold2xErr = 0.0;
-    double zero = 0.0;         // Z: the folded channel at the centre of the reference pattern
+    double zero = 0.0; // Z: the folded channel at the centre of the reference pattern
     double zeroErr = 0.0;
-    double cal = 0.0;          // C: mm/s per channel, reported positive
+    double cal = 0.0; // C: mm/s per channel, reported positive
     double calErr = 0.0;
-    double vmax = 0.0;         // the largest speed a channel stands for, mm/s
+    double vmax = 0.0; // the largest speed a channel stands for, mm/s
     double chi2dof = 0.0;
-    double width = 0.0;        // fitted full width at half depth of the lines, mm/s
+    double width = 0.0;               // fitted full width at half depth of the lines, mm/s
     std::vector<double> lineChannels; // the lines' folded channels, Z + p/C, in table order
 };
 

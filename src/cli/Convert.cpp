@@ -50,7 +50,7 @@ FileId IdOf(const struct stat& st)
 // Nothing for a path that names nothing. True when it names a regular file itself.
 bool AddIdentities(const std::string& path, std::set<FileId>& ids)
 {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return false;
     ids.insert(IdOf(st));
     if (!S_ISLNK(st.st_mode)) return S_ISREG(st.st_mode);
@@ -293,9 +293,9 @@ class Converter {
         std::string calFile;
         VelocityCalibration result;
         try {
-            result = CalibrateSpectrum(spectrum.counts, spectrum.info.ChannelCount, saveAsMode,
-                                       lines)
-                         .result;
+            result =
+                CalibrateSpectrum(spectrum.counts, spectrum.info.ChannelCount, saveAsMode, lines)
+                    .result;
             if (options_.writeCal) {
                 calFile = FormatCalibrationFile(
                     result, header.FoldingChannel.Mask(),
@@ -339,7 +339,7 @@ class Converter {
     {
         const auto known = folderIds_.find(folder);
         if (known != folderIds_.end()) return known->second;
-        struct stat st{};
+        struct stat st {};
         std::optional<FileId> id;
         if (::stat(folder.empty() ? "." : folder.c_str(), &st) == 0) id = IdOf(st);
         folderIds_.emplace(folder, id);
@@ -414,7 +414,8 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::optional<CalibrationValues> calibration;
     if (options.calibrationPath && !options.info) {
         try {
-            calibration = ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
+            calibration =
+                ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
         }
         catch (const AppError& e) {
             err << Shown(*options.calibrationPath) << ": " << Shown(e.what()) << '\n';

@@ -27,4 +27,4 @@ void ApplyCalibration(ExpHeader& header, const CalibrationValues& values);
 // Reads the file (AppError with the I/O text; nothing changed then) and applies it.
 void LoadCalibrationFile(const std::string& path, ExpHeader& header);
 
-}  // namespace trv
+} // namespace trv

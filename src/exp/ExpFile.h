@@ -27,4 +27,4 @@ std::string FormatExpFile(const ExpHeader& header, const std::vector<uint32_t>& 
 void WriteExpFile(const std::string& target, const ExpHeader& header,
                   const std::vector<uint32_t>& counts, int channelCount, int saveAsMode);
 
-}  // namespace trv
+} // namespace trv

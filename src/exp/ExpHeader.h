@@ -72,4 +72,4 @@ void ApplySaveAsModeChange(ExpHeader& header, int item);
 // The "Guess Exp Data" fill from the spectrum's name (first six characters, a-z upper-cased).
 void GuessExpData(ExpHeader& header, std::string_view spectrumName);
 
-}  // namespace trv
+} // namespace trv

@@ -10,17 +10,17 @@ namespace trv {
 // character is a literal that stands fixed. A ";1;_" tail (literals kept, '_' for blanks) is
 // accepted and dropped, since it does not change the behaviour.
 class EditMask {
-public:
+  public:
     EditMask() = default;
     explicit EditMask(std::string_view mask);
 
-    const std::string& Text() const { return mask_; }  // without the tail
+    const std::string& Text() const { return mask_; } // without the tail
     int Width() const { return static_cast<int>(mask_.size()); }
     bool IsLiteral(int pos) const;
     // Whether a typed character is accepted at a non-literal position.
     bool Accepts(int pos, char c) const;
 
-private:
+  private:
     std::string mask_;
 };
 
@@ -32,7 +32,7 @@ std::string ReflowToMask(const EditMask& oldMask, std::string_view text, const E
 // A one-line text governed by an edit mask, at the mask's full width (longer only after a
 // re-flow into a smaller mask). Unfilled positions read as spaces.
 class MaskedField {
-public:
+  public:
     MaskedField() = default;
     MaskedField(std::string_view mask, std::string_view initialText);
 
@@ -43,9 +43,9 @@ public:
     // Sets the text as a user edit produced it (no fit rule).
     void SetRawText(std::string text) { text_ = std::move(text); }
 
-private:
+  private:
     EditMask mask_;
     std::string text_;
 };
 
-}  // namespace trv
+} // namespace trv

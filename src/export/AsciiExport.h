@@ -23,4 +23,4 @@ std::string BuildASCIITable(const std::vector<uint32_t>& counts, int channelCoun
                             int xAxis, std::string_view zeroSpeedText,
                             std::string_view calibrationText, char decimalSeparator);
 
-}  // namespace trv
+} // namespace trv

@@ -7,49 +7,73 @@ namespace trv {
 std::string IoErrorText(int code)
 {
     switch (code) {
-    case kIoFileNotFound: return "File not found";
-    case kIoInvalidFilename: return "Invalid filename";
-    case kIoTooManyOpenFiles: return "Too many open files";
-    case kIoAccessDenied: return "File access denied";
-    case kIoReadBeyondEof: return "Read beyond end of file";
-    case kIoDiskFull: return "Disk full";
-    case kIoInvalidNumericInput: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+    case kIoFileNotFound:
+        return "File not found";
+    case kIoInvalidFilename:
+        return "Invalid filename";
+    case kIoTooManyOpenFiles:
+        return "Too many open files";
+    case kIoAccessDenied:
+        return "File access denied";
+    case kIoReadBeyondEof:
+        return "Read beyond end of file";
+    case kIoDiskFull:
+        return "Disk full";
+    case kIoInvalidNumericInput:
+        return "Invalid numeric input";
+    default:
+        return "I/O error " + std::to_string(code);
     }
 }
 
-AppError IoError(int code) { return AppError(IoErrorText(code)); }
+AppError IoError(int code)
+{
+    return AppError(IoErrorText(code));
+}
 
 int IoCodeFromErrno(int err)
 {
     switch (err) {
     case ENOENT:
-    case ENOTDIR: return kIoFileNotFound;
+    case ENOTDIR:
+        return kIoFileNotFound;
     case ENAMETOOLONG:
     case EINVAL:
     case EISDIR:
-    case ELOOP: return kIoInvalidFilename;
+    case ELOOP:
+        return kIoInvalidFilename;
     case EMFILE:
-    case ENFILE: return kIoTooManyOpenFiles;
+    case ENFILE:
+        return kIoTooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
-    case EBUSY: return kIoAccessDenied;
+    case EBUSY:
+        return kIoAccessDenied;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return kIoDiskFull;
-    case EIO: return 29;     // device read/write fault
-    case EBADF: return 6;    // invalid handle
-    case EXDEV: return 17;   // not the same device
-    case EEXIST: return 80;  // file exists
+    case EFBIG:
+        return kIoDiskFull;
+    case EIO:
+        return 29; // device read/write fault
+    case EBADF:
+        return 6; // invalid handle
+    case EXDEV:
+        return 17; // not the same device
+    case EEXIST:
+        return 80; // file exists
     // Everything else is reported by its operating-system number, kept clear of the
     // runtime's own codes.
-    default: return 1000 + err;
+    default:
+        return 1000 + err;
     }
 }
 
-AppError ErrnoError(int err) { return IoError(IoCodeFromErrno(err)); }
+AppError ErrnoError(int err)
+{
+    return IoError(IoCodeFromErrno(err));
+}
 
 std::string EscapeControlBytes(std::string_view text)
 {
@@ -86,4 +110,4 @@ std::string SettingsInvalidTypeText(std::string_view name)
     return "Invalid data type for '" + std::string(name) + "'";
 }
 
-}  // namespace trv
+} // namespace trv

@@ -8,7 +8,7 @@ namespace trv {
 
 // The one error type of the program. Its message is exactly the text the user sees.
 class AppError : public std::runtime_error {
-public:
+  public:
     explicit AppError(const std::string& message) : std::runtime_error(message) {}
 };
 
@@ -46,4 +46,4 @@ std::string SettingsSetFailedText(std::string_view name);
 // "Invalid data type for '%s'"
 std::string SettingsInvalidTypeText(std::string_view name);
 
-}  // namespace trv
+} // namespace trv

@@ -17,14 +17,23 @@ namespace trv {
 namespace {
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { if (fd_ >= 0) ::close(fd_); }
+    ~Fd()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release() { int fd = fd_; fd_ = -1; return fd; }
-private:
+    int release()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+  private:
     int fd_;
 };
 
@@ -52,7 +61,7 @@ std::string FileKindText(mode_t mode)
     return "a special file";
 }
 
-}  // namespace
+} // namespace
 
 std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
 {
@@ -61,17 +70,17 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     // only a regular file is read after that.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) throw ErrnoError(errno);
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw ErrnoError(errno);
     if (S_ISDIR(st.st_mode)) throw IoError(kIoAccessDenied);
     if (!S_ISREG(st.st_mode)) {
-        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": it is "
-                       + FileKindText(st.st_mode) + ", not a regular file");
+        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": it is " +
+                       FileKindText(st.st_mode) + ", not a regular file");
     }
     if (static_cast<unsigned long long>(st.st_size) > maxSize) {
-        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is "
-                       + std::to_string(st.st_size) + " bytes long; files over "
-                       + std::to_string(maxSize) + " bytes are not read");
+        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is " +
+                       std::to_string(st.st_size) + " bytes long; files over " +
+                       std::to_string(maxSize) + " bytes are not read");
     }
     // One read for a file that is as long as fstat said: a read that returns less than it
     // asked for, having brought all of it, has reached the end. (Kernel files that say they
@@ -89,8 +98,9 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
         }
         used += static_cast<std::size_t>(n);
         if (used > maxSize) {
-            throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is longer than "
-                           + std::to_string(maxSize) + " bytes; such files are not read");
+            throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) +
+                           ": the file is longer than " + std::to_string(maxSize) +
+                           " bytes; such files are not read");
         }
         if (n == 0 || (static_cast<std::size_t>(n) < wanted && expected > 0 && used >= expected))
             break;
@@ -108,7 +118,7 @@ namespace {
 // while a temporary file has a name, so an interrupt never leaves one behind; a signal that
 // arrives meanwhile takes effect as soon as the name is gone.
 class EndSignalsBlocked {
-public:
+  public:
     EndSignalsBlocked()
     {
         sigset_t set;
@@ -121,7 +131,7 @@ public:
     EndSignalsBlocked(const EndSignalsBlocked&) = delete;
     EndSignalsBlocked& operator=(const EndSignalsBlocked&) = delete;
 
-private:
+  private:
     sigset_t previous_;
 };
 
@@ -140,7 +150,7 @@ std::string TemporaryName(const std::string& folder)
 // the permissions of the file it replaces. False when there is no file to replace.
 bool CheckTargetAndTakeItsMode(const std::string& path, int fd)
 {
-    struct stat old{};
+    struct stat old {};
     if (::stat(path.c_str(), &old) != 0) return false;
     if (S_ISDIR(old.st_mode)) throw ErrnoError(EISDIR);
     if (::access(path.c_str(), W_OK) != 0) throw ErrnoError(errno);
@@ -244,7 +254,7 @@ bool WriteThroughUnnamedFile(const std::string& path, const std::string& folder,
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes, bool flush)
 {
@@ -312,4 +322,4 @@ std::string ChangeFileExt(std::string_view name, std::string_view ext)
     return std::string(name) + std::string(ext);
 }
 
-}  // namespace trv
+} // namespace trv

@@ -46,4 +46,4 @@ std::string FileNameOf(std::string_view path);
 // replaced; otherwise ext is appended.
 std::string ChangeFileExt(std::string_view name, std::string_view ext);
 
-}  // namespace trv
+} // namespace trv

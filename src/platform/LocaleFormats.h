@@ -21,4 +21,4 @@ struct LocaleFormats {
     static LocaleFormats Fixed() { return LocaleFormats{}; }
 };
 
-}  // namespace trv
+} // namespace trv

@@ -221,8 +221,8 @@ void SettingsStore::WriteString(std::string_view name, std::string_view value)
     auto loaded = Load();
     // A store that is there but cannot be read is not replaced: what else it holds would be lost.
     std::error_code ec;
-    if (!loaded && std::filesystem::symlink_status(path_, ec).type() !=
-                       std::filesystem::file_type::not_found)
+    if (!loaded &&
+        std::filesystem::symlink_status(path_, ec).type() != std::filesystem::file_type::not_found)
         throw AppError(SettingsSetFailedText(name));
     std::vector<Key> keys = std::move(loaded).value_or(std::vector<Key>{});
     Key* key = FindKey(keys, *currentKey_);

@@ -11,9 +11,12 @@ std::vector<uint32_t> CombineSpectra(const std::vector<uint32_t>& first,
     std::vector<uint32_t> result(first.size());
     // Unsigned arithmetic wraps modulo 2^32, which is exactly what the counts need.
     if (op == CombineOp::Add) {
-        for (std::size_t i = 0; i < first.size(); ++i) result[i] = first[i] + second[i];
-    } else {
-        for (std::size_t i = 0; i < first.size(); ++i) result[i] = first[i] - second[i];
+        for (std::size_t i = 0; i < first.size(); ++i)
+            result[i] = first[i] + second[i];
+    }
+    else {
+        for (std::size_t i = 0; i < first.size(); ++i)
+            result[i] = first[i] - second[i];
     }
     return result;
 }
@@ -37,11 +40,13 @@ std::vector<std::pair<std::string, std::string>> SlotInfoRows(const SpmInfo& inf
         rows.emplace_back("Date", StampDisplayText(info.FirstStamp, locale));
         if (info.SecondStamp.Decoded) {
             rows.emplace_back("Date", StampDisplayText(info.SecondStamp, locale));
-        } else {
+        }
+        else {
             rows.emplace_back("Date", StampDisplayText(firstRaw, locale));
             rows.emplace_back("Date", StampDisplayText(secondRaw, locale));
         }
-    } else {
+    }
+    else {
         rows.emplace_back("Date", StampDisplayText(firstRaw, locale));
         rows.emplace_back("Date", StampDisplayText(secondRaw, locale));
     }
@@ -49,4 +54,4 @@ std::vector<std::pair<std::string, std::string>> SlotInfoRows(const SpmInfo& inf
     return rows;
 }
 
-}  // namespace trv
+} // namespace trv

@@ -23,4 +23,4 @@ std::vector<uint32_t> CombineSpectra(const std::vector<uint32_t>& first,
 std::vector<std::pair<std::string, std::string>> SlotInfoRows(const SpmInfo& info,
                                                               const LocaleFormats& locale);
 
-}  // namespace trv
+} // namespace trv

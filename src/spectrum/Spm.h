@@ -25,7 +25,7 @@ struct SpmInfo {
 
 struct SpmSpectrum {
     SpmInfo info;
-    std::vector<uint32_t> counts;  // exactly info.ChannelCount values
+    std::vector<uint32_t> counts; // exactly info.ChannelCount values
 };
 
 // Texts of the refusals of a file whose count block does not lie inside it.
@@ -47,4 +47,4 @@ std::string LastPathComponent(std::string_view path);
 // second stamp, "Mode : PCA2  (Header: N)". PCA2 stamps show decoded only when both decoded.
 std::array<std::string, 6> SpmInfoCaptions(const SpmInfo& info, const LocaleFormats& locale);
 
-}  // namespace trv
+} // namespace trv

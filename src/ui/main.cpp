@@ -1,7 +1,7 @@
 #include "platform/SettingsStore.h"
 #include "ui/Icons.h"
 #include "ui/QtPlatform.h"
-#include "ui/TForm1.h"
+#include "ui/windows/MainWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -95,9 +95,9 @@ int main(int argc, char* argv[])
     if (!file.isEmpty()) file = QFileInfo(file).absoluteFilePath();
 
     trv::QtPlatform platform;
-    trv::TForm1 form(platform,
-                     std::make_unique<trv::SettingsStore>(trv::SettingsStore::DefaultPath()),
-                     trv::LocaleFormats::System());
+    trv::MainWindow form(platform,
+                         std::make_unique<trv::SettingsStore>(trv::SettingsStore::DefaultPath()),
+                         trv::LocaleFormats::System());
     form.showMaximized();
     if (!file.isEmpty()) {
         QTimer::singleShot(0, &form, [&form, file] { form.OpenGivenFile(file); });

@@ -14,13 +14,13 @@ namespace trv::synthetic {
 
 struct ReferenceTruth {
     int channels = 1024;
-    double c = 512.0;          // folding position: channel k's partner is 2c - 1 - k
-    double zero = 255.5;       // folded channel of zero velocity
-    double cal = 0.045703125;  // mm/s per channel
-    double width = 0.28;       // full width at half depth, mm/s
-    double outerDepth = 0.12;  // depths 3:2:1:1:2:3 of this for a six-line table
-    double baseline = 1e5;     // counts per channel at zero velocity
-    double sag = 0.015;        // relative drop of the baseline at the largest speeds
+    double c = 512.0;         // folding position: channel k's partner is 2c - 1 - k
+    double zero = 255.5;      // folded channel of zero velocity
+    double cal = 0.045703125; // mm/s per channel
+    double width = 0.28;      // full width at half depth, mm/s
+    double outerDepth = 0.12; // depths 3:2:1:1:2:3 of this for a six-line table
+    double baseline = 1e5;    // counts per channel at zero velocity
+    double sag = 0.015;       // relative drop of the baseline at the largest speeds
 };
 
 inline double ExpectedCounts(const ReferenceTruth& t, std::span<const double> lines, int k)
@@ -44,9 +44,8 @@ inline double ExpectedCounts(const ReferenceTruth& t, std::span<const double> li
 }
 
 // One noise realisation; noiseless when rng is null.
-inline std::vector<std::uint32_t> SyntheticReference(const ReferenceTruth& t,
-                                                     std::span<const double> lines,
-                                                     std::mt19937_64* rng)
+inline std::vector<std::uint32_t>
+SyntheticReference(const ReferenceTruth& t, std::span<const double> lines, std::mt19937_64* rng)
 {
     std::vector<std::uint32_t> counts(static_cast<std::size_t>(t.channels));
     for (int k = 0; k < t.channels; ++k) {

@@ -1,6 +1,6 @@
-#include "calibration/CalFile.h"
 #include "calibration/VelocityFit.h"
 #include "SyntheticReference.h"
+#include "calibration/CalFile.h"
 
 #include "exp/Calibration.h"
 #include "exp/ExpFile.h"
@@ -99,7 +99,8 @@ TEST(VelocityFit, NoisySpectraAreUnbiasedWithHonestUncertainties)
     constexpr int kRealisations = 200;
     std::mt19937_64 rng(20261207);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::printf("mode  fit  mean err 2c  mean err Z  mean rel err C  pull sd 2c  pull sd Z  pull sd C\n");
+    std::printf(
+        "mode  fit  mean err 2c  mean err Z  mean rel err C  pull sd 2c  pull sd Z  pull sd C\n");
     for (const int mode : {kSave1024, kSave512Add, kSave512Mean}) {
         double sum[3] = {};
         double pullSum[3] = {};
@@ -220,8 +221,7 @@ TEST(CalFile, FieldTextsFitTheMasksOrAreRefused)
         r.fold2x = b.fold2x;
         r.zero = b.zero;
         r.cal = b.cal;
-        const std::string refusal =
-            RefusalOf([&] { CalibrationFieldTexts(r, EditMask(b.mask)); });
+        const std::string refusal = RefusalOf([&] { CalibrationFieldTexts(r, EditMask(b.mask)); });
         EXPECT_THAT(refusal, HasSubstr(b.message));
         EXPECT_THAT(refusal, HasSubstr("does not fit"));
     }

@@ -28,8 +28,8 @@ TEST_F(CalibrateCli, PrintsOneLinePerFileAndWritesNothing)
 {
     Sample("ha1001-fe-foil.spm");
     Sample("ha1002-doublet.spm");
-    const RunResult r = Run({"--calibrate", "--mode", "1024", "ha1001-fe-foil.spm",
-                             "ha1002-doublet.spm"});
+    const RunResult r =
+        Run({"--calibrate", "--mode", "1024", "ha1001-fe-foil.spm", "ha1002-doublet.spm"});
     EXPECT_EQ(r.status, 1);
     const std::regex line(
         "ha1001-fe-foil\\.spm: fold2x=(1024\\.\\d{4}|1023\\.\\d{4}) fold2x_err=0\\.\\d+ "
@@ -47,8 +47,8 @@ TEST_F(CalibrateCli, WrittenCalibrationFileLoadsAsTheHeaderFields)
     Sample("ha1001-fe-foil.spm");
     for (const char* mode : {"1024", "add", "mean"}) {
         SCOPED_TRACE(mode);
-        const RunResult r = Run({"--calibrate", "--mode", mode, "--write-cal", "out.cal",
-                                 "ha1001-fe-foil.spm"});
+        const RunResult r =
+            Run({"--calibrate", "--mode", mode, "--write-cal", "out.cal", "ha1001-fe-foil.spm"});
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string file = ReadBytes(Dir() / "out.cal");
         const CalibrationValues v = ParseCalibration(file);
@@ -70,8 +70,8 @@ TEST_F(CalibrateCli, UsageAndRefusedOutputs)
     EXPECT_THAT(two.err, HasSubstr("--write-cal takes exactly one input file"));
     // The calibration file never replaces the spectrum it was made from.
     const std::string before = ReadBytes(spm);
-    const RunResult self = Run({"--calibrate", "--write-cal", "ha1001-fe-foil.spm",
-                                "ha1001-fe-foil.spm"});
+    const RunResult self =
+        Run({"--calibrate", "--write-cal", "ha1001-fe-foil.spm", "ha1001-fe-foil.spm"});
     EXPECT_EQ(self.status, 1);
     EXPECT_THAT(self.err, HasSubstr("is an input of this run"));
     EXPECT_EQ(ReadBytes(spm), before);

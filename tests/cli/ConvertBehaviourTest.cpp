@@ -154,12 +154,14 @@ TEST_F(ConverterTest, EveryFieldOptionSetsItsOwnField)
     expected.Extra3.Assign("333.33");
     expected.Extra4.Assign("0.44444");
 
-    const RunResult run =
-        Run({"--no-guess", "--serial", "HA0001", "--description", "run 7", "--bfield", "1.5T",
-             "--temperature", "077 K", "--channels", "300", "--ignore-left", "22",
-             "--ignore-right", "7", "--folding-channel", "123.4567", "--counts-millions", "12",
-             "--zero-speed", "123.45", "--calibration", "0.01234", "--extra1", "111.11",
-             "--extra2", "0.22222", "--extra3", "333.33", "--extra4", "0.44444", "ha1234.spm"});
+    const RunResult run = Run({"--no-guess", "--serial",          "HA0001",  "--description",
+                               "run 7",      "--bfield",          "1.5T",    "--temperature",
+                               "077 K",      "--channels",        "300",     "--ignore-left",
+                               "22",         "--ignore-right",    "7",       "--folding-channel",
+                               "123.4567",   "--counts-millions", "12",      "--zero-speed",
+                               "123.45",     "--calibration",     "0.01234", "--extra1",
+                               "111.11",     "--extra2",          "0.22222", "--extra3",
+                               "333.33",     "--extra4",          "0.44444", "ha1234.spm"});
 
     ASSERT_EQ(run.status, 0) << run.err;
     const Names lines = SplitLines(ReadBytes(Dir() / "ha1234.exp"));

@@ -123,11 +123,12 @@ INSTANTIATE_TEST_SUITE_P(
                    }},
         OptionCase{
             kFoil, {"--scale", "99999999999999999999"}, [](auto& s, auto&) { s.Scale = 1000; }},
-        OptionCase{
-            kDoublet, {"--no-error-lines", "--no-mean", "--mean-width=0"}, [](auto& s, auto&) {
-                s.DrawErrorLines = s.DrawMean = false;
-                s.MeanWidth = 1;
-            }}),
+        OptionCase{kDoublet,
+                   {"--no-error-lines", "--no-mean", "--mean-width=0"},
+                   [](auto& s, auto&) {
+                       s.DrawErrorLines = s.DrawMean = false;
+                       s.MeanWidth = 1;
+                   }}),
     [](const auto& info) { return test::CaseName(info.param.options, "AfterTheOpen"); });
 
 TEST_F(ConverterTest, BitmapGoesBesideTheExpOrIntoTheOutputFolderOnceByName)

@@ -81,7 +81,8 @@ TEST(DotStrToFloat, AcceptsDecimalTextsWithBlanksAndRejectsTheRestWithTheText)
         }
         catch (const AppError& e) {
             // Control bytes (the tab) are shown escaped.
-            EXPECT_EQ(e.what(), "'" + EscapeControlBytes(text) + "' is not a valid floating point value");
+            EXPECT_EQ(e.what(),
+                      "'" + EscapeControlBytes(text) + "' is not a valid floating point value");
         }
     }
 }

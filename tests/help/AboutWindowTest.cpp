@@ -1,5 +1,5 @@
 #include "WindowTestUtil.h"
-#include "ui/help/TForm3.h"
+#include "ui/windows/AboutDialog.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,9 +16,9 @@ using testing::PressKey;
 
 TEST(AboutWindow, TextHasCreditsSupportedInputAndThreeDatedVersions)
 {
-    TForm3 form;
+    AboutDialog form;
     EXPECT_EQ(form.windowTitle(), "About");
-    const QString text = form.Memo1->toPlainText();
+    const QString text = form.textView()->toPlainText();
     const QStringList lines = text.split('\n');
     EXPECT_TRUE(lines[0].contains("2026")) << lines[0].toStdString();
     for (const char* word : {".spm", ".exp", "PCA programs", "PCA2 files", "calibration", "preview",
@@ -44,23 +44,23 @@ TEST(AboutWindow, TextHasCreditsSupportedInputAndThreeDatedVersions)
 
 TEST(AboutWindow, TextCannotBeEditedAndEveryWayOutEndsWithCancel)
 {
-    TForm3 form;
+    AboutDialog form;
     form.show();
-    const QString before = form.Memo1->toPlainText();
-    form.Memo1->setFocus();
-    PressKey(form.Memo1, Qt::Key_X, Qt::NoModifier, "x");
-    PressKey(form.Memo1, Qt::Key_Backspace);
-    PressKey(form.Memo1, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form.Memo1->toPlainText(), before);
+    const QString before = form.textView()->toPlainText();
+    form.textView()->setFocus();
+    PressKey(form.textView(), Qt::Key_X, Qt::NoModifier, "x");
+    PressKey(form.textView(), Qt::Key_Backspace);
+    PressKey(form.textView(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form.textView()->toPlainText(), before);
 
     const std::pair<const char*, std::function<void()>> cases[] = {
-        {"Close clicked", [&] { form.Button1->click(); }},
+        {"Close clicked", [&] { form.okButton()->click(); }},
         {"Escape", [&] { PressKey(Focused(form), Qt::Key_Escape); }},
         {"Enter in the text",
-         [&] { form.Memo1->setFocus(), PressKey(form.Memo1, Qt::Key_Return); }},
+         [&] { form.textView()->setFocus(), PressKey(form.textView(), Qt::Key_Return); }},
     };
     for (const auto& [what, act] : cases) { // one window shown again and again, as the program does
-        EXPECT_EQ(ExecWhile(form, act), TForm3::kResultCancel) << what;
+        EXPECT_EQ(ExecWhile(form, act), AboutDialog::kResultCancel) << what;
         EXPECT_FALSE(form.isVisible()) << what;
     }
 }

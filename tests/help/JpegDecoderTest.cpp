@@ -1,6 +1,6 @@
-#include "ui/help/JpegDecoder.h"
+#include "ui/picture/JpegDecoder.h"
 #include "platform/AppError.h"
-#include "ui/help/LaughPicture.h"
+#include "ui/picture/LaughPicture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "WindowTestUtil.h"
-#include "ui/help/TForm4.h"
+#include "ui/windows/LaughDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,10 +26,10 @@ QImage Grab(QWidget& w)
 // X-ray shows the negative, on the outline and outside the picture is unchanged.
 TEST(LaughWindow, XRayInvertsExactlyInsideTheOutlinesAndTogglesBack)
 {
-    TForm4 form;
+    LaughDialog form;
     form.show();
     const QImage xray = Grab(form);
-    form.CheckBox1->click();
+    form.xRayBox()->click();
     const QImage plain = Grab(form);
     const struct {
         int x, y;
@@ -46,23 +46,23 @@ TEST(LaughWindow, XRayInvertsExactlyInsideTheOutlinesAndTogglesBack)
         EXPECT_EQ(before, form.Picture().pixel(p.x, p.y) & 0xFFFFFF) << "shown as decoded";
     }
     // Repainting starts from the widgets below, so no area is ever inverted twice.
-    form.CheckBox1->click();
+    form.xRayBox()->click();
     EXPECT_EQ(Grab(form), xray);
-    form.CheckBox1->click();
+    form.xRayBox()->click();
     EXPECT_EQ(Grab(form), plain);
 }
 
 TEST(LaughWindow, EveryWayOutEndsWithCancelAndEachShowingIsFreshWithXRayOn)
 {
-    const std::pair<const char*, std::function<void(TForm4&)>> cases[] = {
-        {"Close clicked", [](TForm4& f) { f.CheckBox1->click(), f.Button1->click(); }},
-        {"Enter", [](TForm4& f) { PressKey(Focused(f), Qt::Key_Return); }},
-        {"Escape", [](TForm4& f) { PressKey(Focused(f), Qt::Key_Escape); }},
+    const std::pair<const char*, std::function<void(LaughDialog&)>> cases[] = {
+        {"Close clicked", [](LaughDialog& f) { f.xRayBox()->click(), f.closeButton()->click(); }},
+        {"Enter", [](LaughDialog& f) { PressKey(Focused(f), Qt::Key_Return); }},
+        {"Escape", [](LaughDialog& f) { PressKey(Focused(f), Qt::Key_Escape); }},
     };
     for (const auto& [what, act] : cases) {
-        auto form = std::make_unique<TForm4>();
-        EXPECT_TRUE(form->CheckBox1->isChecked()) << what;
-        EXPECT_EQ(ExecWhile(*form, [&] { act(*form); }), TForm4::kResultCancel) << what;
+        auto form = std::make_unique<LaughDialog>();
+        EXPECT_TRUE(form->xRayBox()->isChecked()) << what;
+        EXPECT_EQ(ExecWhile(*form, [&] { act(*form); }), LaughDialog::kResultCancel) << what;
         EXPECT_FALSE(form->isVisible()) << what;
     }
 }

@@ -1,7 +1,7 @@
 #include "PlotTestUtil.h"
 
-#include "support/FaultFolders.h"
 #include "plot/Plot.h"
+#include "support/FaultFolders.h"
 
 #include <gtest/gtest.h>
 

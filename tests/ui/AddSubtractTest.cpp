@@ -1,9 +1,9 @@
 #include "UiTestSupport.h"
 
 #include "platform/AppError.h"
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
-#include "ui/TForm5.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
+#include "ui/windows/CombineSpectraDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,19 +35,19 @@ std::string Pca2Ramp(uint32_t base)
 class AddSubtract : public UiTest {
   protected:
     // Starts the program past its first-run message, with a spectrum open when asked.
-    TForm1& StartQuiet(bool withSpectrum = true)
+    MainWindow& StartQuiet(bool withSpectrum = true)
     {
-        TForm1& f = Start();
+        MainWindow& f = Start();
         if (withSpectrum) OpenViaDialog(WriteSpm("main.spm", Pca2Ramp(900)));
         platform_.messages.clear();
         return f;
     }
-    TForm5& Window() { return *Form().Form5; }
+    CombineSpectraDialog& Window() { return *Form().combineDialog(); }
     // Picks a file for a slot through its "Browse" button and the scripted dialog.
     void Pick(int slot, const QString& path)
     {
         platform_.QueueOpen(path);
-        (slot == 0 ? Window().Button1 : Window().Button2)->click();
+        (slot == 0 ? Window().firstBrowseButton() : Window().secondBrowseButton())->click();
     }
     void PickBoth(uint32_t a, uint32_t b)
     {
@@ -75,61 +75,65 @@ TEST_F(AddSubtract, BrowseFillsTheSlotListAndCancelOrFailureKeepsTheCounts)
               "Channels=1024; Filename=pca3.spm; Size=4546 bytes; Channels=1024; Mode=PCA3; "
               "Date=03-05-2002; Date=14:15:16; Header length=450");
     platform_.QueueOpen(std::nullopt);
-    Window().Button1->click();
+    Window().firstBrowseButton()->click();
     EXPECT_EQ(Window().SlotRows(0).size(), 8u);
 
     Pick(1, WriteSpm("b.spm", MakePca3(
                                   1024, [](int) { return 100u; }, "", "")));
     Pick(0, Work("gone.spm"));
     EXPECT_EQ(platform_.errors, QStringList{"File not found"});
-    EXPECT_EQ(Window().Edit1->text(), Work("gone.spm"));
+    EXPECT_EQ(Window().firstPathEdit()->text(), Work("gone.spm"));
     EXPECT_TRUE(Window().SlotRows(0).empty());
     platform_.QueueInput(QString("sum"));
-    Window().Button5->click();
+    Window().addButton()->click();
     EXPECT_EQ(Counts(), RampCounts(500, 1, 1024));
 }
 
 TEST_F(AddSubtract, CombineReplacesTheSpectrumAndResetsModeAndMargins)
 {
-    TForm1& f = StartQuiet(false);
+    MainWindow& f = StartQuiet(false);
     OpenViaDialog(WriteSpm("main.spm", MakePca3(
                                            1024, [](int i) { return 5000u + i % 3; }, "s1", "s2")));
-    const QStringList infoBefore = {f.Label2->text(), f.Label3->text(), f.Label6->text()};
+    const QStringList infoBefore = {f.fileSizeLabel()->text(), f.firstStampLabel()->text(),
+                                    f.spmModeLabel()->text()};
     // The arithmetic (wrapping modulo 2^32) is the spectrum library's; here what it replaces.
     Pick(0, WriteSpm("a.spm", Pca2Ramp(1000)));
     Pick(1, WriteSpm("b.spm", MakePca2(2500, [](int) { return 500u; })));
     for (const auto& [button, name, base] :
-         {std::tuple{Window().Button4, "difference", 500u}, {Window().Button5, "sum", 1500u}}) {
+         {std::tuple{Window().subtractButton(), "difference", 500u},
+          {Window().addButton(), "sum", 1500u}}) {
         SCOPED_TRACE(name);
-        f.cbSaveAsMode->setCurrentIndex(0);
-        f.UpDown3->SetPosition(20);
+        f.saveAsModeCombo()->setCurrentIndex(0);
+        f.plotIgnoreLeftSpin()->SetPosition(20);
         button->setEnabled(true);
         platform_.QueueInput(name);
         button->click();
         EXPECT_EQ(Counts(), RampCounts(base));
         EXPECT_EQ(f.ChannelCount(), 512);
-        EXPECT_EQ(f.Label1->text(), name) << "no extension is added";
-        EXPECT_EQ(f.cbSaveAsMode->currentIndex(), 1);
-        EXPECT_EQ(f.UpDown3->Position(), 9);
+        EXPECT_EQ(f.spectrumNameLabel()->text(), name) << "no extension is added";
+        EXPECT_EQ(f.saveAsModeCombo()->currentIndex(), 1);
+        EXPECT_EQ(f.plotIgnoreLeftSpin()->Position(), 9);
     }
     EXPECT_EQ(platform_.inputPrompts, (QStringList{"Enter new filename", "Enter new filename"}));
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
     EXPECT_TRUE(platform_.messages.isEmpty());
-    EXPECT_EQ((QStringList{f.Label2->text(), f.Label3->text(), f.Label6->text()}), infoBefore);
+    EXPECT_EQ((QStringList{f.fileSizeLabel()->text(), f.firstStampLabel()->text(),
+                           f.spmModeLabel()->text()}),
+              infoBefore);
 }
 
 TEST_F(AddSubtract, ScaleIsGuessedWhateverTheBoxSays)
 {
     StartQuiet(false);
-    Form().CheckBox6->setChecked(false);
-    Form().CheckBox2->setChecked(false); // not folded: the whole spectrum counts
+    Form().guessScaleBox()->setChecked(false);
+    Form().foldedBox()->setChecked(false); // not folded: the whole spectrum counts
     Pick(0, WriteSpm("a.spm", MakePca2(2500, [](int i) { return i < 256 ? 100u : 300u; })));
     Pick(1, WriteSpm("b.spm", MakePca2(2500, [](int) { return 100u; })));
-    Form().UpDown1->SetPosition(123);
+    Form().scaleSpin()->SetPosition(123);
     platform_.QueueInput(QString("x"));
     Window().CombineSpectra(CombineOp::Add);
     // Inside the margins the sum runs from 200 to 400: a scale of 1000 - 500 + 1 promille.
-    EXPECT_EQ(Form().UpDown1->Position(), 501);
+    EXPECT_EQ(Form().scaleSpin()->Position(), 501);
 }
 
 TEST_F(AddSubtract, GridIsRefilledOnlyWhenShowDataWasOffAndACancelledNameIsEmpty)
@@ -138,16 +142,16 @@ TEST_F(AddSubtract, GridIsRefilledOnlyWhenShowDataWasOffAndACancelledNameIsEmpty
     for (const auto& [tickedBefore, row1] : {std::pair{false, "300"}, {true, "900"}}) {
         SCOPED_TRACE(tickedBefore);
         StartQuiet(false);
-        Form().CheckBox1->setChecked(true);
+        Form().showDataBox()->setChecked(true);
         OpenViaDialog(WriteSpm("main.spm", Pca2Ramp(900)));
-        Form().CheckBox1->setChecked(tickedBefore);
+        Form().showDataBox()->setChecked(tickedBefore);
         PickBoth(100, 200);
         platform_.QueueInput(std::nullopt);
         Window().CombineSpectra(CombineOp::Add);
-        EXPECT_TRUE(Form().CheckBox1->isChecked());
+        EXPECT_TRUE(Form().showDataBox()->isChecked());
         EXPECT_EQ(Form().GridCell(1, 1), row1);
         EXPECT_EQ(Counts(), RampCounts(300, 2));
-        EXPECT_EQ(Form().Label1->text(), "");
+        EXPECT_EQ(Form().spectrumNameLabel()->text(), "");
     }
 }
 
@@ -166,8 +170,12 @@ TEST_F(AddSubtract, CombineThatCannotFinishChangesNothingInTheMainWindow)
         std::vector<const char*> error; // one of these in the error box
     };
     const Case cases[] = {
-        {"no file picked", {}, CombineOp::Add, TForm5::kPickTwoText, {}},
-        {"second slot empty", {Pca2Ramp(100)}, CombineOp::Subtract, TForm5::kPickTwoText, {}},
+        {"no file picked", {}, CombineOp::Add, CombineSpectraDialog::kPickTwoText, {}},
+        {"second slot empty",
+         {Pca2Ramp(100)},
+         CombineOp::Subtract,
+         CombineSpectraDialog::kPickTwoText,
+         {}},
         {"channel counts differ",
          {Pca2Ramp(100), pca3Flat},
          CombineOp::Add,
@@ -186,29 +194,29 @@ TEST_F(AddSubtract, CombineThatCannotFinishChangesNothingInTheMainWindow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TForm1& f = StartQuiet();
-        f.UpDown3->SetPosition(20);
-        f.Edit2->setText("333");
+        MainWindow& f = StartQuiet();
+        f.plotIgnoreLeftSpin()->SetPosition(20);
+        f.scaleEdit()->setText("333");
         const QString exp = Work("main.exp");
-        f.aSave->trigger();
+        f.saveAction()->trigger();
         const std::string savedBefore = ReadBytes(exp);
         QFile::remove(exp);
         const auto shown = [&] {
             return std::tuple{Counts(),
                               f.ChannelCount(),
-                              f.Label1->text(),
-                              f.CheckBox1->isChecked(),
-                              f.cbSaveAsMode->currentIndex(),
-                              f.Edit2->text(),
-                              f.Edit4->text(),
-                              f.Edit5->text(),
-                              f.Image1->Bitmap()};
+                              f.spectrumNameLabel()->text(),
+                              f.showDataBox()->isChecked(),
+                              f.saveAsModeCombo()->currentIndex(),
+                              f.scaleEdit()->text(),
+                              f.plotIgnoreLeftEdit()->text(),
+                              f.plotIgnoreRightEdit()->text(),
+                              f.previewImage()->Bitmap()};
         };
         const auto before = shown();
         for (std::size_t i = 0; i < c.files.size(); ++i)
             Pick(static_cast<int>(i), WriteSpm(QString("slot%1.spm").arg(i), c.files[i]));
 
-        (c.op == CombineOp::Add ? Window().Button5 : Window().Button4)->click();
+        (c.op == CombineOp::Add ? Window().addButton() : Window().subtractButton())->click();
 
         EXPECT_EQ(platform_.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
         if (c.error.empty()) {
@@ -222,7 +230,7 @@ TEST_F(AddSubtract, CombineThatCannotFinishChangesNothingInTheMainWindow)
         }
         EXPECT_TRUE(platform_.inputPrompts.isEmpty()) << "no name is asked for";
         EXPECT_TRUE(shown() == before);
-        f.aSave->trigger();
+        f.saveAction()->trigger();
         EXPECT_EQ(ReadBytes(exp), savedBefore);
         platform_.messages.clear();
         platform_.errors.clear();

@@ -2,8 +2,8 @@
 #include "UiTestSupport.h"
 
 #include "platform/AppError.h"
-#include "ui/MaskEditField.h"
-#include "ui/TASCIISave.h"
+#include "ui/widgets/MaskEditField.h"
+#include "ui/windows/AsciiExportDialog.h"
 
 #include <QAction>
 #include <QFile>
@@ -43,9 +43,9 @@ struct Shown {
 
 class AsciiExport : public UiTest {
   protected:
-    TForm1& StartWith(int channels)
+    MainWindow& StartWith(int channels)
     {
-        TForm1& f = Start();
+        MainWindow& f = Start();
         platform_.messages.clear();
         const std::string bytes = channels == 512 ? MakePca2(2500, SpectrumCount)
                                                   : MakePca3(1024, SpectrumCount, "s1", "s2");
@@ -60,17 +60,17 @@ class AsciiExport : public UiTest {
         platform_.QueueSave(typed.isEmpty() ? std::nullopt : std::optional(Work(typed)),
                             filterIndex);
         Shown shown;
-        OnModal<TASCIISave> user([&](TASCIISave& d) {
-            shown = {d.RadioGroup1->ItemIndex(), d.RadioGroup2->ItemIndex(),
-                     d.RadioGroup2->isEnabled(), d.isModal() && d.isVisible()};
+        OnModal<AsciiExportDialog> user([&](AsciiExportDialog& d) {
+            shown = {d.xAxisGroup()->ItemIndex(), d.channelsGroup()->ItemIndex(),
+                     d.channelsGroup()->isEnabled(), d.isModal() && d.isVisible()};
             // Clicked as the user does: a disabled button does not react.
             if (options.xAxis >= 0)
-                QTest::mouseClick(d.RadioGroup1->Item(options.xAxis), Qt::LeftButton);
+                QTest::mouseClick(d.xAxisGroup()->Item(options.xAxis), Qt::LeftButton);
             if (options.channels >= 0)
-                QTest::mouseClick(d.RadioGroup2->Item(options.channels), Qt::LeftButton);
-            (options.save ? d.Button1 : d.Button2)->click();
+                QTest::mouseClick(d.channelsGroup()->Item(options.channels), Qt::LeftButton);
+            (options.save ? d.saveButton() : d.cancelButton())->click();
         });
-        Form().SaveASCII->trigger();
+        Form().saveAsciiAction()->trigger();
         dialogShown_ = user.Ran();
         return shown;
     }
@@ -135,7 +135,7 @@ TEST_F(AsciiExport, FileDialogProposesTheNameAndRemembersTheFilter)
     EXPECT_EQ(QDir(Work()).entryList(QDir::Files), (QStringList{"a", "b.txt", "sample.spm"}));
 
     // The name after a combine has no extension: ".txt" is appended.
-    Form().Label1->setText("combined");
+    Form().spectrumNameLabel()->setText("combined");
     Export("", 1, {});
     EXPECT_EQ(platform_.saveRequests.back().proposedName, "combined.txt");
     EXPECT_EQ(platform_.saveRequests.back().filterIndex, 1);
@@ -153,12 +153,13 @@ TEST_F(AsciiExport, CancelInEitherDialogOrABadNumberLeavesNoFile)
     EXPECT_TRUE(WorkFiles().isEmpty()) << Str(WorkFiles().join(','));
 
     // The velocity axis reads the field before any file is created or replaced.
-    Form().MaskEdit5->SetValue("   .  ");
+    Form().zeroSpeedEdit()->SetValue("   .  ");
     WriteBytes(Work("kept.txt"), "old contents");
     Export("table", 1, {});
     Export("kept", 1, {});
-    EXPECT_EQ(platform_.errors,
-              QStringList(2, QString::fromStdString(NotAFloatText(Form().MaskEdit5->Value()))));
+    EXPECT_EQ(
+        platform_.errors,
+        QStringList(2, QString::fromStdString(NotAFloatText(Form().zeroSpeedEdit()->Value()))));
     EXPECT_EQ(WorkFiles(), QStringList{"kept.txt"});
     EXPECT_EQ(ReadBytes(Work("kept.txt")), "old contents");
 }
@@ -166,18 +167,18 @@ TEST_F(AsciiExport, CancelInEitherDialogOrABadNumberLeavesNoFile)
 // The user opens the Files menu with the mouse and clicks the entry.
 TEST_F(AsciiExport, TheFilesMenuOffersTheExport)
 {
-    TForm1& f = StartWith(1024);
+    MainWindow& f = StartWith(1024);
     ShowActive();
     QMenuBar* bar = f.menuBar();
     QTest::mouseClick(bar, Qt::LeftButton, {},
-                      bar->actionGeometry(f.Files1->menuAction()).center());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.Files1));
-    const QRect entry = f.Files1->actionGeometry(f.SaveASCII);
+                      bar->actionGeometry(f.filesMenu()->menuAction()).center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.filesMenu()));
+    const QRect entry = f.filesMenu()->actionGeometry(f.saveAsciiAction());
     ASSERT_FALSE(entry.isEmpty()) << "the entry is in the open menu";
-    EXPECT_EQ(f.Files1->actionAt(entry.center()), f.SaveASCII);
+    EXPECT_EQ(f.filesMenu()->actionAt(entry.center()), f.saveAsciiAction());
     platform_.QueueSave(Work("menu"));
-    OnModal<TASCIISave> user([](TASCIISave& d) { d.Button1->click(); });
-    QTest::mouseClick(f.Files1, Qt::LeftButton, {}, entry.center());
+    OnModal<AsciiExportDialog> user([](AsciiExportDialog& d) { d.saveButton()->click(); });
+    QTest::mouseClick(f.filesMenu(), Qt::LeftButton, {}, entry.center());
     EXPECT_TRUE(user.Ran());
     EXPECT_EQ(ReadBytes(Work("menu.txt")), Golden("ascii-1024-add-velocity.txt"));
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
@@ -185,10 +186,10 @@ TEST_F(AsciiExport, TheFilesMenuOffersTheExport)
 
 TEST_F(AsciiExport, WithoutASpectrumThereIsNothingToExport)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     platform_.messages.clear();
-    OnModal<TASCIISave> user([](TASCIISave& d) { d.Button1->click(); });
-    f.SaveASCII->trigger();
+    OnModal<AsciiExportDialog> user([](AsciiExportDialog& d) { d.saveButton()->click(); });
+    f.saveAsciiAction()->trigger();
     EXPECT_FALSE(user.Ran());
     EXPECT_EQ(platform_.messages,
               QStringList{"There is no spectrum to export. Open an SPM file first."});

@@ -8,8 +8,8 @@
 #include "exp/ExpFile.h"
 #include "platform/FileIo.h"
 #include "spectrum/Spm.h"
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -33,14 +33,16 @@ std::string HeaderLines(const ExpHeader& h)
 // Everything of the main window that a refused open must leave as it was.
 using MainState = std::tuple<std::vector<uint32_t>, QStringList, std::string, std::vector<int>>;
 
-MainState Capture(const TForm1& f)
+MainState Capture(const MainWindow& f)
 {
     return {f.Counts(),
-            {f.Label1->text(), f.Label2->text(), f.Label3->text(), f.Label4->text(),
-             f.Label5->text(), f.Label6->text(), f.GridCell(0, 1), f.GridCell(1, 1)},
+            {f.spectrumNameLabel()->text(), f.fileSizeLabel()->text(), f.firstStampLabel()->text(),
+             f.secondStampLabel()->text(), f.channelCountLabel()->text(), f.spmModeLabel()->text(),
+             f.GridCell(0, 1), f.GridCell(1, 1)},
             HeaderLines(f.CurrentHeader()),
-            {f.ChannelCount(), f.SaveAsMode(), f.UpDown5->Position(), f.UpDown3->Position(),
-             f.UpDown4->Position(), f.GridRowCount()}};
+            {f.ChannelCount(), f.SaveAsMode(), f.plotFoldSpin()->Position(),
+             f.plotIgnoreLeftSpin()->Position(), f.plotIgnoreRightSpin()->Position(),
+             f.GridRowCount()}};
 }
 
 uint32_t Ramp(int i)
@@ -54,15 +56,15 @@ class BadInputUi : public UiTest {
   protected:
     // Starts past the first-run message with a good 512-channel file open and header fields
     // that differ from every default.
-    TForm1& StartWithGoodFile()
+    MainWindow& StartWithGoodFile()
     {
-        TForm1& f = Start();
+        MainWindow& f = Start();
         good_ = WriteSpm("ha1234.spm", MakePca2(2560, Ramp));
         OpenViaDialog(good_);
-        f.Edit8->setText("777");
-        f.MaskEdit6->SetValue("0.04321");
-        f.MaskEdit5->SetValue("111.11");
-        f.Edit11->setText("42");
+        f.channelsEdit()->setText("777");
+        f.calibrationEdit()->SetValue("0.04321");
+        f.zeroSpeedEdit()->SetValue("111.11");
+        f.countsMillionsEdit()->setText("42");
         platform_.messages.clear();
         EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
         return f;
@@ -83,7 +85,7 @@ class BadInputUi : public UiTest {
 
 TEST_F(BadInputUi, EveryCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
 {
-    TForm1& f = StartWithGoodFile();
+    MainWindow& f = StartWithGoodFile();
     const auto rows = corpus::Manifest("spm");
     ASSERT_GT(rows.size(), 500u);
     int refused = 0;
@@ -92,7 +94,7 @@ TEST_F(BadInputUi, EveryCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
         const QString path = QString::fromStdString(corpus::Root() + "/" + row.file);
         if (row.expect[0] == "error") {
             // Back to the good file first, so a refusal is checked against a known spectrum.
-            if (f.Label1->text() != "ha1234.spm") OpenViaDialog(good_);
+            if (f.spectrumNameLabel()->text() != "ha1234.spm") OpenViaDialog(good_);
             platform_.errors.clear();
             const MainState before = Capture(f);
             OpenViaDialog(path);
@@ -108,7 +110,8 @@ TEST_F(BadInputUi, EveryCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
             std::tie(row.expect[1], row.expect[2], row.expect[3]);
         EXPECT_EQ(f.Counts().size(), std::stoul(channels));
         EXPECT_EQ(
-            (QStringList{f.Label1->text(), f.Label2->text(), f.Label5->text(), f.Label6->text()}),
+            (QStringList{f.spectrumNameLabel()->text(), f.fileSizeLabel()->text(),
+                         f.channelCountLabel()->text(), f.spmModeLabel()->text()}),
             (QStringList{QString::fromStdString(fs::path(row.file).filename().string()),
                          QString::number(fs::file_size(Str(path))) + " bytes",
                          QString::fromStdString(channels + " channels"),
@@ -120,7 +123,7 @@ TEST_F(BadInputUi, EveryCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
 // The file was there when the dialog answered and is not when the open reads it.
 TEST_F(BadInputUi, FileSpoiledBetweenTheDialogAndTheReadIsNamedAndChangesNothing)
 {
-    TForm1& f = StartWithGoodFile();
+    MainWindow& f = StartWithGoodFile();
     struct Case {
         const char* name;
         void (*spoil)(const std::string& path);
@@ -158,7 +161,7 @@ TEST_F(BadInputUi, FileSpoiledBetweenTheDialogAndTheReadIsNamedAndChangesNothing
 
 TEST_F(BadInputUi, EveryCorpusCalibrationFileLoadsItsFourValuesThroughLoadHeader)
 {
-    TForm1& f = StartWithGoodFile();
+    MainWindow& f = StartWithGoodFile();
     const auto rows = corpus::Manifest("cal");
     ASSERT_GT(rows.size(), 250u);
     for (const bool wide : {false, true}) {
@@ -168,7 +171,7 @@ TEST_F(BadInputUi, EveryCorpusCalibrationFileLoadsItsFourValuesThroughLoadHeader
             const std::string path = corpus::Root() + "/" + row.file;
             ExpHeader expected = f.CurrentHeader();
             platform_.QueueOpen(QString::fromStdString(path));
-            f.aLoadHeader->trigger();
+            f.loadHeaderAction()->trigger();
             EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
             platform_.errors.clear();
             // The four fields take the file's values, masked ones fitted; nothing else changes.
@@ -183,7 +186,7 @@ TEST_F(BadInputUi, EveryCorpusCalibrationFileLoadsItsFourValuesThroughLoadHeader
 
 TEST_F(BadInputUi, CalibrationFileThatCannotBeReadChangesNoField)
 {
-    TForm1& f = StartWithGoodFile();
+    MainWindow& f = StartWithGoodFile();
     const QString huge = Work("huge.cal");
     WriteBytes(huge, "");
     fs::resize_file(huge.toStdString(), 16u * 1024u * 1024u + 1u);
@@ -198,7 +201,7 @@ TEST_F(BadInputUi, CalibrationFileThatCannotBeReadChangesNoField)
         SCOPED_TRACE(Str(path));
         const MainState before = Capture(f);
         platform_.QueueOpen(path);
-        f.aLoadHeader->trigger();
+        f.loadHeaderAction()->trigger();
         ExpectRefused(before, text);
     }
 }

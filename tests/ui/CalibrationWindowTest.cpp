@@ -5,8 +5,8 @@
 #include "calibration/VelocityFit.h"
 #include "exp/ExpHeader.h"
 #include "platform/FileIo.h"
-#include "ui/MaskEditField.h"
-#include "ui/TCalibrationForm.h"
+#include "ui/widgets/MaskEditField.h"
+#include "ui/windows/CalibrationWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +22,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class CalibrationWindow : public UiTest {
+class CalibrationWindowUi : public UiTest {
   protected:
     QString CopySample(const char* name)
     {
@@ -35,16 +35,16 @@ class CalibrationWindow : public UiTest {
         return {h.Channels, h.CalibrationConstant.Text(), h.FoldingChannel.Text(),
                 h.ZeroSpeedChannel.Text()};
     }
-    TCalibrationForm& Window()
+    CalibrationWindow& Window()
     {
         Form().PrepareCalibrationWindow();
-        return *Form().CalibrationForm;
+        return *Form().calibrationWindow();
     }
 };
 
 // Apply sets the fields exactly as Load header sets them from the saved file, under each
 // mode's masks; the values are the sample's known sweep.
-TEST_F(CalibrationWindow, ApplyEqualsLoadingTheSavedFileInEveryMode)
+TEST_F(CalibrationWindowUi, ApplyEqualsLoadingTheSavedFileInEveryMode)
 {
     Start();
     OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
@@ -52,15 +52,16 @@ TEST_F(CalibrationWindow, ApplyEqualsLoadingTheSavedFileInEveryMode)
         int item;
         const char* channels;
         double fold2x, zero, cal;
-    } modes[] = {{0, "1024", 1024.0, 255.5, 23.4 / 512}, {1, "512", 512.0, 127.5, 23.4 / 256},
+    } modes[] = {{0, "1024", 1024.0, 255.5, 23.4 / 512},
+                 {1, "512", 512.0, 127.5, 23.4 / 256},
                  {2, "512", 512.0, 127.5, 23.4 / 256}};
     for (const Mode& m : modes) {
         SCOPED_TRACE(m.item);
         ChooseSaveAsMode(m.item);
-        TCalibrationForm& w = Window();
+        CalibrationWindow& w = Window();
         ASSERT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
-        EXPECT_TRUE(w.ApplyButton->isEnabled());
-        w.ApplyButton->click();
+        EXPECT_TRUE(w.applyButton()->isEnabled());
+        w.applyButton()->click();
         const std::vector<std::string> applied = CalibrationFields();
         EXPECT_EQ(applied[0], m.channels);
         EXPECT_NEAR(std::atof(applied[1].c_str()), m.cal, 6e-5);
@@ -69,7 +70,7 @@ TEST_F(CalibrationWindow, ApplyEqualsLoadingTheSavedFileInEveryMode)
         EXPECT_NEAR(std::atof(applied[3].c_str()), m.zero, 0.1);
 
         platform_.QueueSave(Work("ref.cal"));
-        w.SaveCalButton->click();
+        w.saveCalButton()->click();
         EXPECT_THAT(platform_.errors, ::testing::IsEmpty());
         EXPECT_EQ(platform_.saveRequests.back().proposedName, "ha1001-fe-foil.cal");
 
@@ -80,71 +81,72 @@ TEST_F(CalibrationWindow, ApplyEqualsLoadingTheSavedFileInEveryMode)
     platform_.Verify();
 }
 
-TEST_F(CalibrationWindow, ResultsAreShownWithUncertainties)
+TEST_F(CalibrationWindowUi, ResultsAreShownWithUncertainties)
 {
     Start();
     OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
-    TCalibrationForm& w = Window();
+    CalibrationWindow& w = Window();
     ASSERT_TRUE(w.Fit().has_value());
-    EXPECT_EQ(Str(w.SourceLabel->text()), "ha1001-fe-foil.spm");
-    for (QLabel* label : {w.FoldLabel, w.ZeroLabel, w.CalLabel})
+    EXPECT_EQ(Str(w.sourceLabel()->text()), "ha1001-fe-foil.spm");
+    for (QLabel* label : {w.foldLabel(), w.zeroLabel(), w.calLabel()})
         EXPECT_THAT(Str(label->text()), HasSubstr("\u00b1")) << Str(label->objectName());
-    EXPECT_THAT(Str(w.FoldLabel->text()), ::testing::StartsWith("51"));
-    EXPECT_EQ(Str(w.LinesFoundLabel->text()).find(','), Str(w.LinesFoundLabel->text()).find(", "));
+    EXPECT_THAT(Str(w.foldLabel()->text()), ::testing::StartsWith("51"));
+    EXPECT_EQ(Str(w.linesFoundLabel()->text()).find(','),
+              Str(w.linesFoundLabel()->text()).find(", "));
 }
 
 // A spectrum that cannot be calibrated says why and leaves the header alone.
-TEST_F(CalibrationWindow, RefusalsChangeNothing)
+TEST_F(CalibrationWindowUi, RefusalsChangeNothing)
 {
     Start();
     OpenViaDialog(CopySample("ha1002-doublet.spm"));
     const std::vector<std::string> before = CalibrationFields();
-    TCalibrationForm& w = Window();
+    CalibrationWindow& w = Window();
     EXPECT_FALSE(w.Fit().has_value());
     EXPECT_THAT(Str(w.Refusal()), HasSubstr("found 2 dips; the reference table has 6"));
-    EXPECT_TRUE(w.StatusLabel->isVisibleTo(&w));
-    EXPECT_FALSE(w.ApplyButton->isEnabled());
-    EXPECT_FALSE(w.SaveCalButton->isEnabled());
-    w.ApplyClick();
+    EXPECT_TRUE(w.statusLabel()->isVisibleTo(&w));
+    EXPECT_FALSE(w.applyButton()->isEnabled());
+    EXPECT_FALSE(w.saveCalButton()->isEnabled());
+    w.OnApply();
     EXPECT_EQ(CalibrationFields(), before);
 
     // A reference file that is not a spectrum leaves the last state standing.
     WriteBytes(Work("bad.spm"), "x");
     platform_.QueueOpen(Work("bad.spm"));
-    w.BrowseButton->click();
+    w.browseButton()->click();
     EXPECT_EQ(platform_.errors.size(), 1);
-    EXPECT_EQ(Str(w.SourceLabel->text()), "ha1002-doublet.spm");
+    EXPECT_EQ(Str(w.sourceLabel()->text()), "ha1002-doublet.spm");
 
     // Choosing a good reference there calibrates it, with the main window's mode.
     platform_.QueueOpen(CopySample("ha1001-fe-foil.spm"));
-    w.BrowseButton->click();
+    w.browseButton()->click();
     EXPECT_TRUE(w.Fit().has_value());
     EXPECT_EQ(w.Fit()->result.channels, 512);
     platform_.Verify();
 }
 
 // The line table is remembered; a cell that is not a number is named and not stored.
-TEST_F(CalibrationWindow, LineTableIsRememberedAcrossStarts)
+TEST_F(CalibrationWindowUi, LineTableIsRememberedAcrossStarts)
 {
     Start();
     OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
-    TCalibrationForm& w = Window();
+    CalibrationWindow& w = Window();
     EXPECT_EQ(w.ReferenceLines(), DefaultReferenceLines());
-    w.LinesTable->item(0, 0)->setText("-5.33");
-    w.LinesTable->item(1, 0)->setText("abc");
+    w.linesTable()->item(0, 0)->setText("-5.33");
+    w.linesTable()->item(1, 0)->setText("abc");
     ASSERT_EQ(platform_.errors.size(), 1);
     EXPECT_EQ(Str(platform_.errors[0]), "'abc' is not a valid floating point value");
-    w.LinesTable->item(1, 0)->setText("-3.08");
+    w.linesTable()->item(1, 0)->setText("-3.08");
     Stop();
 
     Start();
-    TCalibrationForm& again = Window();
+    CalibrationWindow& again = Window();
     std::vector<double> expected = DefaultReferenceLines();
     expected[0] = -5.33;
     expected[1] = -3.08;
     EXPECT_EQ(again.ReferenceLines(), expected);
     EXPECT_FALSE(again.Fit().has_value()); // nothing opened in this run
-    again.DefaultLinesButton->click();
+    again.defaultLinesButton()->click();
     EXPECT_EQ(again.ReferenceLines(), DefaultReferenceLines());
 }
 

@@ -5,9 +5,9 @@
 #include "ModalScript.h"
 #include "UiTestSupport.h"
 
-#include "ui/MaskEditField.h"
-#include "ui/PlotImage.h"
-#include "ui/TASCIISave.h"
+#include "ui/widgets/MaskEditField.h"
+#include "ui/widgets/PlotImage.h"
+#include "ui/windows/AsciiExportDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -190,55 +190,55 @@ class ConverterParity : public UiTest, public ::testing::WithParamInterface<Pari
     // The same steps by hand in a fresh window; its files go into win/.
     void RunWindow(const ParityCase& c, const Plan& plan, const QString& input, const QString& out)
     {
-        TForm1& f = Start();
+        MainWindow& f = Start();
         f.resize(1500, 1300);
-        f.Image1->setFixedSize(c.width, c.height); // the preview as large as --plot asks
+        f.previewImage()->setFixedSize(c.width, c.height); // the preview as large as --plot asks
         ShowActive();
         platform_.messages.clear();
 
-        if (plan.noGuess) f.CheckBox7->click();
+        if (plan.noGuess) f.guessExpDataBox()->click();
         OpenViaDialog(input);
         if (plan.mode >= 0) ChooseSaveAsMode(plan.mode);
         if (!plan.cal.isEmpty()) {
             platform_.QueueOpen(Sample(kCal));
-            f.aLoadHeader->trigger();
+            f.loadHeaderAction()->trigger();
         }
         const std::map<std::string, QLineEdit*> fields = {
-            {"--serial", f.MaskEdit1},     {"--description", f.Edit13},
-            {"--bfield", f.MaskEdit2},     {"--temperature", f.MaskEdit3},
-            {"--zero-speed", f.MaskEdit5}, {"--calibration", f.MaskEdit6}};
+            {"--serial", f.serialEdit()},        {"--description", f.descriptionEdit()},
+            {"--bfield", f.bFieldEdit()},        {"--temperature", f.temperatureEdit()},
+            {"--zero-speed", f.zeroSpeedEdit()}, {"--calibration", f.calibrationEdit()}};
         for (const auto& [option, value] : plan.fields)
             TypeInto(fields.at(option), value);
         for (const auto& [option, value] : plan.graphic) {
-            if (option == "--fold-channel") TypeInto(f.Edit6, value);
-            if (option == "--scale") TypeInto(f.Edit2, value);
-            if (option == "--mean-width") TypeInto(f.Edit7, value);
-            if (option == "--no-fold") UntickIfTicked(f.CheckBox2);
-            if (option == "--no-error-lines") UntickIfTicked(f.CheckBox3);
-            if (option == "--no-mean") UntickIfTicked(f.CheckBox4);
+            if (option == "--fold-channel") TypeInto(f.plotFoldEdit(), value);
+            if (option == "--scale") TypeInto(f.scaleEdit(), value);
+            if (option == "--mean-width") TypeInto(f.meanWidthEdit(), value);
+            if (option == "--no-fold") UntickIfTicked(f.foldedBox());
+            if (option == "--no-error-lines") UntickIfTicked(f.errorLinesBox());
+            if (option == "--no-mean") UntickIfTicked(f.drawMeanBox());
         }
         // Preview off and on again draws what the controls hold now (the mean width waits).
-        f.CheckBox5->click();
-        f.CheckBox5->click();
+        f.previewBox()->click();
+        f.previewBox()->click();
 
         const QString base = out + "/" + QFileInfo(input).completeBaseName();
         platform_.QueueSave(base + ".exp");
-        f.aSaveAs->trigger();
+        f.saveAsAction()->trigger();
 
         platform_.QueueSave(base + ".txt", 1);
         const int axis = std::string(c.axis) == "channel" ? 0 : 1;
-        OnModal<TASCIISave> options([&](TASCIISave& d) {
-            QTest::mouseClick(d.RadioGroup1->Item(axis), Qt::LeftButton);
+        OnModal<AsciiExportDialog> options([&](AsciiExportDialog& d) {
+            QTest::mouseClick(d.xAxisGroup()->Item(axis), Qt::LeftButton);
             // The channel mode the converter takes from the save-as mode; the window asks
             // for it here (a 512-channel spectrum has only its own channels).
-            QTest::mouseClick(d.RadioGroup2->Item(f.SaveAsMode()), Qt::LeftButton);
-            d.Button1->click();
+            QTest::mouseClick(d.channelsGroup()->Item(f.SaveAsMode()), Qt::LeftButton);
+            d.saveButton()->click();
         });
-        f.SaveASCII->trigger();
+        f.saveAsciiAction()->trigger();
         ASSERT_TRUE(options.Ran()) << "the ASCII options never came up";
 
         platform_.QueueSave(base + ".bmp");
-        f.SaveBitmap->trigger();
+        f.saveBitmapAction()->trigger();
         EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
     }
 };

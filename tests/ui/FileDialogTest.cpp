@@ -91,7 +91,7 @@ TEST_F(FileDialog, RealDialogListsAFolderWithoutOpeningItsFiles)
 // restart.
 TEST_F(FileDialog, FailedSaveLeavesTheRememberedFolderAsItWas)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QDir(Work()).mkpath("good");
     QDir(Work()).mkpath("blocked/x.exp");
     QDir(Work()).mkpath("blocked/x.bmp");
@@ -104,9 +104,9 @@ TEST_F(FileDialog, FailedSaveLeavesTheRememberedFolderAsItWas)
         QString target;
     };
     const Case cases[] = {
-        {"Save as, target is a folder", f.aSaveAs, Work("blocked/x.exp")},
-        {"Save as into /proc", f.aSaveAs, "/proc/trevandel-test.exp"},
-        {"Save image as bitmap", f.SaveBitmap, Work("blocked/x.bmp")},
+        {"Save as, target is a folder", f.saveAsAction(), Work("blocked/x.exp")},
+        {"Save as into /proc", f.saveAsAction(), "/proc/trevandel-test.exp"},
+        {"Save image as bitmap", f.saveBitmapAction(), Work("blocked/x.bmp")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +123,7 @@ TEST_F(FileDialog, FailedSaveLeavesTheRememberedFolderAsItWas)
 
     // A save that works remembers its folder as before.
     platform_.QueueSave(Work("blocked/y.exp"));
-    Form().aSaveAs->trigger();
+    Form().saveAsAction()->trigger();
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
     Stop();
     Start();

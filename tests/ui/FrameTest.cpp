@@ -1,6 +1,6 @@
 #include "UiTestSupport.h"
 
-#include "ui/MaskEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +18,7 @@ namespace trv::test {
 namespace {
 
 // Every menu with its visible entries; "-" is a separator, an unavailable entry is bracketed.
-std::vector<std::string> Menus(const TForm1& f)
+std::vector<std::string> Menus(const MainWindow& f)
 {
     std::vector<std::string> out;
     for (QAction* title : f.menuBar()->actions()) {
@@ -37,7 +37,7 @@ class Frame : public UiTest {};
 
 TEST_F(Frame, MenusHoldTheirEntriesInOrder)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_EQ(Menus(f), (std::vector<std::string>{
                             "Files: Open spm, Save, Save as, Save as ASCII, -, Close",
                             "Edit: [&Copy], [Cu&t], [&Delete], [&Paste], [Select &All], [&Undo]",
@@ -48,75 +48,77 @@ TEST_F(Frame, MenusHoldTheirEntriesInOrder)
                             "Help: Laugh!, About",
                         }));
     f.show();
-    f.aClose->trigger();
+    f.closeAction()->trigger();
     EXPECT_FALSE(f.isVisible());
 }
 
 TEST_F(Frame, ShortcutsStartTheirActions)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ShowActive();
-    f.Edit13->setFocus();
+    f.descriptionEdit()->setFocus();
     platform_.QueueSave(std::nullopt);
-    QTest::keyClick(f.Edit13, Qt::Key_F12);
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_F12);
     EXPECT_EQ(platform_.saveRequests.size(), 1u);
     platform_.QueueOpen(std::nullopt);
-    QTest::keyClick(f.Edit13, Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_L, Qt::ControlModifier);
     ASSERT_EQ(platform_.openRequests.size(), 1u);
     EXPECT_EQ(platform_.openRequests[0].filter, "CAlibration files (*.cal)|*.cal");
     platform_.QueueOpen(std::nullopt);
-    QTest::keyClick(f.Edit13, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(platform_.openRequests.size(), 2u);
-    QTest::keyClick(f.Edit13, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(QFile::exists(Work("-.exp")));
 }
 
 // Copy, cut, delete, paste, select all, undo.
 using Availability = std::array<bool, 6>;
 
-Availability Now(TForm1& f)
+Availability Now(MainWindow& f)
 {
-    return {f.EditCopy1->isEnabled(),  f.EditCut1->isEnabled(),       f.EditDelete1->isEnabled(),
-            f.EditPaste1->isEnabled(), f.EditSelectAll1->isEnabled(), f.EditUndo1->isEnabled()};
+    return {f.copyAction()->isEnabled(),      f.cutAction()->isEnabled(),
+            f.deleteAction()->isEnabled(),    f.pasteAction()->isEnabled(),
+            f.selectAllAction()->isEnabled(), f.undoAction()->isEnabled()};
 }
 
 TEST_F(Frame, EditActionsFollowFocusSelectionTextAndClipboard)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ShowActive();
     QApplication::clipboard()->clear();
-    f.Edit13->setFocus();
+    f.descriptionEdit()->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 0, 0, 0}));
     QApplication::clipboard()->setText("pasted");
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 1, 0, 0}));
-    QTest::keyClicks(f.Edit13, "abc");
+    QTest::keyClicks(f.descriptionEdit(), "abc");
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 1, 1, 1}));
-    f.EditSelectAll1->trigger();
+    f.selectAllAction()->trigger();
     EXPECT_EQ(Now(f), (Availability{1, 1, 1, 1, 1, 1}));
-    f.EditCut1->trigger();
+    f.cutAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "abc");
-    f.EditPaste1->trigger();
-    f.EditPaste1->trigger();
-    f.Edit13->setSelection(0, 3);
-    f.EditDelete1->trigger();
-    EXPECT_EQ(f.Edit13->text(), "abc");
-    QTest::keyClick(f.Edit13, Qt::Key_Backspace, Qt::AltModifier); // undo
-    EXPECT_EQ(f.Edit13->text(), "abcabc");
+    f.pasteAction()->trigger();
+    f.pasteAction()->trigger();
+    f.descriptionEdit()->setSelection(0, 3);
+    f.deleteAction()->trigger();
+    EXPECT_EQ(f.descriptionEdit()->text(), "abc");
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_Backspace, Qt::AltModifier); // undo
+    EXPECT_EQ(f.descriptionEdit()->text(), "abcabc");
 
     // A masked field is never empty, so Select All is available at once.
-    f.MaskEdit5->setFocus();
+    f.zeroSpeedEdit()->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 1, 1, 0}));
-    f.MaskEdit5->setSelection(0, 3);
+    f.zeroSpeedEdit()->setSelection(0, 3);
     EXPECT_EQ(Now(f), (Availability{1, 1, 1, 1, 1, 0}));
-    f.EditDelete1->trigger();
-    EXPECT_EQ(f.MaskEdit5->Value(), "   .00");
-    QTest::keyClick(f.MaskEdit5, Qt::Key_Backspace, Qt::AltModifier);
-    EXPECT_EQ(f.MaskEdit5->Value(), "128.00");
+    f.deleteAction()->trigger();
+    EXPECT_EQ(f.zeroSpeedEdit()->Value(), "   .00");
+    QTest::keyClick(f.zeroSpeedEdit(), Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(f.zeroSpeedEdit()->Value(), "128.00");
 
     // The grid or a button has the focus: nothing to edit.
-    for (QWidget* w : {static_cast<QWidget*>(f.StringGrid1), static_cast<QWidget*>(f.Button1)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(f.dataGrid()), static_cast<QWidget*>(f.previewButton())}) {
         w->setFocus();
         QApplication::processEvents();
         EXPECT_EQ(Now(f), (Availability{0, 0, 0, 0, 0, 0}));
@@ -127,33 +129,34 @@ TEST_F(Frame, EditActionsFollowFocusSelectionTextAndClipboard)
 // it, so the EXP file keeps it.
 TEST_F(Frame, ReadOnlyColumnsFieldOffersCopyOnlyAndNothingChangesIt)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ShowActive();
     QApplication::clipboard()->setText("pasted");
-    f.Edit12->setFocus();
+    f.columnsEdit()->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 0, 1, 0}));
-    f.EditSelectAll1->trigger();
+    f.selectAllAction()->trigger();
     EXPECT_EQ(Now(f), (Availability{1, 0, 0, 0, 1, 0}));
 
     // Through the actions, whatever their state, and through the keys.
-    for (QAction* a : {f.EditCut1, f.EditPaste1, f.EditPaste1, f.EditDelete1, f.EditUndo1}) {
+    for (QAction* a :
+         {f.cutAction(), f.pasteAction(), f.pasteAction(), f.deleteAction(), f.undoAction()}) {
         a->setEnabled(true);
         a->trigger();
-        f.Edit12->selectAll();
+        f.columnsEdit()->selectAll();
     }
-    EXPECT_EQ(f.Edit12->text(), "08");
-    QTest::keyClick(f.Edit12, Qt::Key_X, Qt::ControlModifier);
-    QTest::keyClick(f.Edit12, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(f.Edit12, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(f.Edit12, Qt::Key_Delete);
-    QTest::keyClick(f.Edit12, Qt::Key_Backspace, Qt::AltModifier);
-    QTest::keyClicks(f.Edit12, "7");
-    EXPECT_EQ(f.Edit12->text(), "08");
+    EXPECT_EQ(f.columnsEdit()->text(), "08");
+    QTest::keyClick(f.columnsEdit(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(f.columnsEdit(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(f.columnsEdit(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(f.columnsEdit(), Qt::Key_Delete);
+    QTest::keyClick(f.columnsEdit(), Qt::Key_Backspace, Qt::AltModifier);
+    QTest::keyClicks(f.columnsEdit(), "7");
+    EXPECT_EQ(f.columnsEdit()->text(), "08");
     EXPECT_EQ(f.CurrentHeader().Columns, "08");
 
-    f.Edit12->selectAll();
-    f.EditCopy1->trigger();
+    f.columnsEdit()->selectAll();
+    f.copyAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "08");
 }
 

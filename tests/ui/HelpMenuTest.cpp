@@ -1,8 +1,8 @@
 #include "ModalScript.h"
 #include "UiTestSupport.h"
 
-#include "ui/help/TForm3.h"
-#include "ui/help/TForm4.h"
+#include "ui/windows/AboutDialog.h"
+#include "ui/windows/LaughDialog.h"
 
 #include <QAction>
 #include <QPointer>
@@ -16,30 +16,30 @@ class HelpMenu : public UiTest {};
 // OnModal acts only on a modal window of its type.
 TEST_F(HelpMenu, AboutShowsItsOneWindowModally)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ShowActive();
-    TForm3* shown = nullptr;
-    OnModal<TForm3> user([&](TForm3& about) {
+    AboutDialog* shown = nullptr;
+    OnModal<AboutDialog> user([&](AboutDialog& about) {
         shown = &about;
-        about.Button1->click();
+        about.okButton()->click();
     });
-    f.aAbout->trigger();
+    f.aboutAction()->trigger();
     ASSERT_TRUE(user.Ran());
-    EXPECT_EQ(shown, f.Form3);
-    EXPECT_TRUE(f.Form3->isHidden());
+    EXPECT_EQ(shown, f.aboutDialog());
+    EXPECT_TRUE(f.aboutDialog()->isHidden());
 }
 
 TEST_F(HelpMenu, LaughBuildsAFreshWindowEachTimeAndFreesIt)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ShowActive();
     for (int i = 0; i < 2; ++i) {
-        QPointer<TForm4> shown;
-        OnModal<TForm4> user([&](TForm4& laugh) {
+        QPointer<LaughDialog> shown;
+        OnModal<LaughDialog> user([&](LaughDialog& laugh) {
             shown = &laugh;
-            laugh.Button1->click();
+            laugh.closeButton()->click();
         });
-        f.aLaugh->trigger();
+        f.laughAction()->trigger();
         ASSERT_TRUE(user.Ran());
         EXPECT_TRUE(shown.isNull()) << "freed once it has closed";
     }

@@ -17,7 +17,7 @@ uint32_t Flat(int)
 
 TEST_F(OpenGivenFile, RelativeNameOpensFromTheFolderGivenAndItsFolderBecomesTheLastOne)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QDir(Work()).mkpath("spectra");
     WriteBytes(Work("spectra/HA1001.spm"), MakePca2(2560, Flat));
     ASSERT_TRUE(QDir::setCurrent(Work()));
@@ -26,27 +26,27 @@ TEST_F(OpenGivenFile, RelativeNameOpensFromTheFolderGivenAndItsFolderBecomesTheL
 
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('\n'));
     EXPECT_TRUE(platform_.openRequests.empty()) << "no dialog";
-    EXPECT_EQ(f.Label1->text(), "HA1001.spm");
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "HA1001.spm");
     EXPECT_EQ(f.Counts().size(), 512u);
     EXPECT_EQ(QDir::currentPath(), Work("spectra"));
     EXPECT_NE(ReadBytes(SettingsFile()).find(Str(Work("spectra"))), std::string::npos);
 
     // Save writes beside the file, as after the dialog.
-    f.aSave->trigger();
+    f.saveAction()->trigger();
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('\n'));
     EXPECT_TRUE(QFileInfo::exists(Work("spectra/HA1001.exp")));
 }
 
 TEST_F(OpenGivenFile, MissingFileShowsTheErrorAndKeepsTheLoadedSpectrum)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.OpenGivenFile(WriteSpm("a.spm", MakePca2(2560, Flat)));
-    ASSERT_EQ(f.Label1->text(), "a.spm");
+    ASSERT_EQ(f.spectrumNameLabel()->text(), "a.spm");
 
     f.OpenGivenFile(Work("gone/b.spm"));
 
     EXPECT_EQ(platform_.errors, QStringList{"File not found"});
-    EXPECT_EQ(f.Label1->text(), "a.spm");
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "a.spm");
     EXPECT_EQ(f.Counts().size(), 512u);
 }
 

@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,89 +30,91 @@ uint32_t Ramp(int i)
 // What a failed or cancelled open must leave as it was.
 using Snapshot = std::tuple<QStringList, std::vector<uint32_t>, int>;
 
-Snapshot Take(TForm1& f)
+Snapshot Take(MainWindow& f)
 {
-    return {{f.Label1->text(), f.Label2->text(), f.Label5->text(), f.Label3->text(),
-             f.Label4->text(), f.Label6->text(), f.MaskEdit1->text(), f.Edit13->text(),
-             f.Edit6->text()},
+    return {{f.spectrumNameLabel()->text(), f.fileSizeLabel()->text(),
+             f.channelCountLabel()->text(), f.firstStampLabel()->text(),
+             f.secondStampLabel()->text(), f.spmModeLabel()->text(), f.serialEdit()->text(),
+             f.descriptionEdit()->text(), f.plotFoldEdit()->text()},
             f.Counts(),
-            f.cbSaveAsMode->currentIndex()};
+            f.saveAsModeCombo()->currentIndex()};
 }
 
 class OpenSpectrum : public UiTest {};
 
 TEST_F(OpenSpectrum, Pca2FileFillsLabelsGuessesAndSettings)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ShowActive();
-    f.Edit9->setText("77"); // the open changes only the guessed fields
+    f.ignoreLeftEdit()->setText("77"); // the open changes only the guessed fields
     OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, Ramp)));
 
     ASSERT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("|"));
     EXPECT_EQ(platform_.openRequests.at(0).filter, "Spm-files (*.spm)|*.spm");
     EXPECT_GE(platform_.processEventsCalls, 1);
-    EXPECT_EQ((QStringList{f.Label1->text(), f.Label2->text(), f.Label5->text(), f.Label3->text(),
-                           f.Label4->text(), f.Label6->text()}),
+    EXPECT_EQ((QStringList{f.spectrumNameLabel()->text(), f.fileSizeLabel()->text(),
+                           f.channelCountLabel()->text(), f.firstStampLabel()->text(),
+                           f.secondStampLabel()->text(), f.spmModeLabel()->text()}),
               (QStringList{"ha1234.spm", "2560 bytes", "512 channels", "05/01/2001 12:34:56",
                            "05/01/2001 12:34:56", "Mode : PCA2  (Header: 512)"}));
     ASSERT_EQ(f.Counts().size(), 512u);
     EXPECT_EQ(f.Counts()[511], 1511u);
-    EXPECT_EQ(f.MaskEdit1->Value(), "HA1234  ");
-    EXPECT_EQ(f.Edit13->text(), "HA1234: ");
-    EXPECT_EQ(f.MaskEdit2->Value(), "0.0T");
-    EXPECT_EQ(f.MaskEdit3->Value(), "295 K");
-    EXPECT_EQ(f.Edit9->text(), "77");
-    EXPECT_EQ(f.cbSaveAsMode->currentText(), "512 Channels (add)");
-    EXPECT_EQ(f.Edit8->text(), "512") << "choosing the mode from code runs no reaction";
-    EXPECT_EQ(f.Edit6->text(), "256");
-    EXPECT_EQ(f.Edit4->text(), "9");
+    EXPECT_EQ(f.serialEdit()->Value(), "HA1234  ");
+    EXPECT_EQ(f.descriptionEdit()->text(), "HA1234: ");
+    EXPECT_EQ(f.bFieldEdit()->Value(), "0.0T");
+    EXPECT_EQ(f.temperatureEdit()->Value(), "295 K");
+    EXPECT_EQ(f.ignoreLeftEdit()->text(), "77");
+    EXPECT_EQ(f.saveAsModeCombo()->currentText(), "512 Channels (add)");
+    EXPECT_EQ(f.channelsEdit()->text(), "512") << "choosing the mode from code runs no reaction";
+    EXPECT_EQ(f.plotFoldEdit()->text(), "256");
+    EXPECT_EQ(f.plotIgnoreLeftEdit()->text(), "9");
     EXPECT_EQ(f.GridRowCount(), 2) << "Show data is off";
-    EXPECT_EQ(QApplication::focusWidget(), f.Edit13);
+    EXPECT_EQ(QApplication::focusWidget(), f.descriptionEdit());
 }
 
 // Label texts of other shapes come from the spectrum reader (the corpus tests show them all);
 // here the mode the user chose stays.
 TEST_F(OpenSpectrum, TenTwentyFourChannelsKeepTheChosenMode)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     ChooseSaveAsMode(0);
     OpenViaDialog(WriteSpm("big.spm", MakePca2(5000, Ramp)));
-    EXPECT_EQ(f.Label5->text(), "1024 channels");
-    EXPECT_EQ(f.Edit6->text(), "512");
-    EXPECT_EQ(f.cbSaveAsMode->currentIndex(), 1);
-    EXPECT_EQ(f.MaskEdit4->Value(), "5120.000 ") << "the mask chosen by the user stays";
+    EXPECT_EQ(f.channelCountLabel()->text(), "1024 channels");
+    EXPECT_EQ(f.plotFoldEdit()->text(), "512");
+    EXPECT_EQ(f.saveAsModeCombo()->currentIndex(), 1);
+    EXPECT_EQ(f.foldingChannelEdit()->Value(), "5120.000 ") << "the mask chosen by the user stays";
 }
 
 TEST_F(OpenSpectrum, GuessExpDataOffLeavesTheFieldsAndShortNamesAreFitted)
 {
-    TForm1& f = Start();
-    f.CheckBox7->setChecked(false);
+    MainWindow& f = Start();
+    f.guessExpDataBox()->setChecked(false);
     OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, Ramp)));
-    EXPECT_EQ(f.MaskEdit1->Value(), "H       ");
-    EXPECT_EQ(f.Edit13->text(), "");
-    f.CheckBox7->setChecked(true);
+    EXPECT_EQ(f.serialEdit()->Value(), "H       ");
+    EXPECT_EQ(f.descriptionEdit()->text(), "");
+    f.guessExpDataBox()->setChecked(true);
     OpenViaDialog(WriteSpm("ab.spm", MakePca2(2560, Ramp)));
-    EXPECT_EQ(f.Edit13->text(), "AB.SPM: ");
-    EXPECT_EQ(f.MaskEdit1->Value(), "H       ") << "no \"H\" in AB.SPM: fitted to nothing";
+    EXPECT_EQ(f.descriptionEdit()->text(), "AB.SPM: ");
+    EXPECT_EQ(f.serialEdit()->Value(), "H       ") << "no \"H\" in AB.SPM: fitted to nothing";
 }
 
 TEST_F(OpenSpectrum, ShowDataFillsAndEmptiesTheGrid)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     OpenViaDialog(WriteSpm("g.spm", MakePca2(2560, [](int i) {
                                return i == 3 ? 0xFFFFFFFFu : static_cast<uint32_t>(i * 10);
                            })));
     EXPECT_EQ(f.GridRowCount(), 2);
-    f.CheckBox1->click();
+    f.showDataBox()->click();
     EXPECT_EQ(f.GridRowCount(), 513);
     EXPECT_EQ(f.GridCell(0, 1), "0") << "row 1 shows channel 0";
     EXPECT_EQ(f.GridCell(1, 4), "4294967295");
     EXPECT_EQ(f.GridCell(1, 512), "5110");
-    f.CheckBox1->click();
+    f.showDataBox()->click();
     EXPECT_EQ(f.GridRowCount(), 2);
     EXPECT_EQ(f.GridCell(1, 1), "");
 
-    f.CheckBox1->setChecked(true); // from code too
+    f.showDataBox()->setChecked(true); // from code too
     OpenViaDialog(WriteSpm("big.spm", MakePca2(5000, Ramp)));
     EXPECT_EQ(f.GridCell(1, 1024), "2023");
 }
@@ -123,15 +125,15 @@ TEST_F(OpenSpectrum, GridShowsEveryCountAndTitleWhole)
 {
     for (const int width : {770, 1300}) {
         SCOPED_TRACE(width);
-        TForm1& f = Start();
-        f.CheckBox1->setChecked(true);
+        MainWindow& f = Start();
+        f.showDataBox()->setChecked(true);
         OpenViaDialog(WriteSpm("wide.spm", MakePca2(5000, [](int i) {
                                    return i == 3 ? 0xFFFFFFFFu : static_cast<uint32_t>(i);
                                })));
         f.resize(width, 497);
         f.show();
         QApplication::processEvents();
-        QTableWidget* grid = f.StringGrid1;
+        QTableWidget* grid = f.dataGrid();
         ASSERT_TRUE(grid->verticalScrollBar()->isVisible());
         const int viewport = grid->viewport()->width();
         // The item's style sheet padding and the delegate's own text margin, on both sides.
@@ -158,13 +160,13 @@ TEST_F(OpenSpectrum, GridShowsEveryCountAndTitleWhole)
 
 TEST_F(OpenSpectrum, CancelledOrFailingOpenKeepsThePreviousSpectrum)
 {
-    TForm1& f = Start();
-    f.CheckBox1->setChecked(true);
+    MainWindow& f = Start();
+    f.showDataBox()->setChecked(true);
     OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, Ramp)));
-    f.Edit13->setText("typed by the user");
+    f.descriptionEdit()->setText("typed by the user");
     const Snapshot before = Take(f);
     platform_.QueueOpen(std::nullopt);
-    f.aOpen->trigger();
+    f.openAction()->trigger();
     EXPECT_TRUE(Take(f) == before);
     EXPECT_EQ(f.GridRowCount(), 513);
 
@@ -178,7 +180,7 @@ TEST_F(OpenSpectrum, CancelledOrFailingOpenKeepsThePreviousSpectrum)
 
 // --- drag and drop
 
-bool Drop(TForm1& f, const QList<QUrl>& urls)
+bool Drop(MainWindow& f, const QList<QUrl>& urls)
 {
     QMimeData mime;
     mime.setUrls(urls);
@@ -191,21 +193,21 @@ bool Drop(TForm1& f, const QList<QUrl>& urls)
 
 TEST_F(OpenSpectrum, DroppedSpmFileOpensWithoutTheDialogAndAnythingElseDoesNothing)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QDir(Work()).mkdir("elsewhere");
     const QString a = WriteSpm("a.spm", MakePca2(2560, Ramp));
     const QString txt = WriteSpm("notes.txt", MakePca2(2560, Ramp));
     EXPECT_FALSE(Drop(f, {QUrl::fromLocalFile(txt)}));
     EXPECT_FALSE(Drop(f, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(a)}));
     EXPECT_FALSE(Drop(f, {QUrl("https://example.org/x.spm")}));
-    EXPECT_EQ(f.Label1->text(), "-");
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "-");
 
     const QString path = Work("elsewhere/HB2001.SPM");
     WriteBytes(path, MakePca2(2560, Ramp));
     EXPECT_TRUE(Drop(f, {QUrl::fromLocalFile(path)}));
     EXPECT_TRUE(platform_.openRequests.empty());
-    EXPECT_EQ(f.Label1->text(), "HB2001.SPM");
-    EXPECT_EQ(f.MaskEdit1->Value(), "HB2001  ");
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "HB2001.SPM");
+    EXPECT_EQ(f.serialEdit()->Value(), "HB2001  ");
     EXPECT_EQ(QDir::currentPath(), Work("elsewhere")) << "its folder becomes the last folder";
     EXPECT_NE(ReadBytes(SettingsFile()).find("elsewhere"), std::string::npos);
     EXPECT_TRUE(platform_.errors.isEmpty());

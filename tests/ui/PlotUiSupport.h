@@ -2,8 +2,8 @@
 
 #include "plot/Plot.h"
 #include "plot/PlotSurface.h"
-#include "ui/PlotImage.h"
-#include "ui/TForm1.h"
+#include "ui/widgets/PlotImage.h"
+#include "ui/windows/MainWindow.h"
 
 #include "UiTestSupport.h"
 
@@ -28,9 +28,11 @@ inline uint32_t Doublet(int i, int f = 512)
 class PlotUiTest : public UiTest {
   protected:
     // The window on a screen large enough for the plot's labels, with a spectrum open.
-    TForm1& StartShown(const std::function<uint32_t(int)>& count = [](int i) { return Doublet(i); })
+    MainWindow& StartShown(const std::function<uint32_t(int)>& count = [](int i) {
+        return Doublet(i);
+    })
     {
-        TForm1& f = Start();
+        MainWindow& f = Start();
         f.resize(1300, 1000);
         f.show();
         QApplication::processEvents();
@@ -48,7 +50,7 @@ inline QImage Shown(PlotImage* image)
 
 // The window's spectrum prepared with `prepared` (by default the settings its controls show
 // now) and drawn afresh with the current settings on a surface of the given size.
-inline QImage ReferencePlot(const TForm1& f, int width, int height,
+inline QImage ReferencePlot(const MainWindow& f, int width, int height,
                             std::optional<PlotSettings> prepared = std::nullopt)
 {
     PlotState state;

@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -34,8 +34,8 @@ class SaveExp : public UiTest {};
 
 TEST_F(SaveExp, SaveBeforeAnyLoadWritesDashExpWithTheHeaderOnly)
 {
-    TForm1& f = Start();
-    f.aSave->trigger();
+    MainWindow& f = Start();
+    f.saveAction()->trigger();
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("|"));
     EXPECT_EQ(ReadBytes(Work("-.exp")), kDefaultLine1 + kDefaultLine2);
     EXPECT_TRUE(platform_.saveRequests.empty()) << "Save asks nothing";
@@ -43,13 +43,13 @@ TEST_F(SaveExp, SaveBeforeAnyLoadWritesDashExpWithTheHeaderOnly)
 
 TEST_F(SaveExp, SaveWritesBesideTheCurrentFolderUnderTheSpectrumName)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     QDir(Work()).mkdir("data");
     const QString spm = Work("data/ha1234.spm");
     WriteBytes(spm, MakePca2(2560, Pattern));
     OpenViaDialog(spm);
     WriteBytes(Work("data/ha1234.exp"), "old content");
-    f.aSave->trigger();
+    f.saveAction()->trigger();
     const std::string written = ReadBytes(Work("data/ha1234.exp"));
     const std::string line1 =
         "HA1234   " + std::string("HA1234: ") + std::string(48, ' ') + "0.0T     295 K\r\n";
@@ -61,7 +61,7 @@ TEST_F(SaveExp, SaveWritesBesideTheCurrentFolderUnderTheSpectrumName)
 // A 1024-channel spectrum goes out as the chosen mode says: pairs added, pairs averaged, all.
 TEST_F(SaveExp, ReductionFollowsTheChosenMode)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     OpenViaDialog(WriteSpm("big.spm", MakePca2(5000, Pattern)));
     const std::string line2_1024 =
         "1024 009 503 5120.000  000 128.00 0.09135 08 000.00 0.00000 000.00 0.00000\r\n";
@@ -69,7 +69,7 @@ TEST_F(SaveExp, ReductionFollowsTheChosenMode)
                                              {2, kDefaultLine2 + "3 ", 64},
                                              {0, line2_1024 + "3 4 2 3 4 4294967295 ", 128}}) {
         if (item != 1) ChooseSaveAsMode(item);
-        f.aSave->trigger();
+        f.saveAction()->trigger();
         const std::string written = ReadBytes(Work("big.exp"));
         EXPECT_NE(written.find(start), std::string::npos) << written.substr(0, 200);
         EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2 + lines);
@@ -78,15 +78,15 @@ TEST_F(SaveExp, ReductionFollowsTheChosenMode)
 
 TEST_F(SaveExp, SaveAsChangesTheExtensionAndAsksAboutOverwriting)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     platform_.QueueSave(std::nullopt);
-    f.aSaveAs->trigger();
+    f.saveAsAction()->trigger();
     EXPECT_TRUE(QDir(Work()).entryList(QDir::Files).isEmpty()) << "cancelled: nothing written";
     OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, Pattern)));
     QDir(Work()).mkdir("out");
     WriteBytes(Work("out/report.exp"), "old");
     platform_.QueueSave(Work("out/report.txt"));
-    f.aSaveAs->trigger();
+    f.saveAsAction()->trigger();
     const FileDialogRequest& r = platform_.saveRequests.at(1);
     EXPECT_EQ(r.filter, "Exp-files (*.exp)|*.exp");
     EXPECT_TRUE(r.overwritePrompt);
@@ -95,36 +95,37 @@ TEST_F(SaveExp, SaveAsChangesTheExtensionAndAsksAboutOverwriting)
     EXPECT_FALSE(QFile::exists(Work("out/report.txt")));
 
     platform_.QueueSave(Work("out/noext"));
-    f.aSaveAs->trigger();
+    f.saveAsAction()->trigger();
     EXPECT_TRUE(QFile::exists(Work("out/noext.exp")));
 
     // Save after Save as goes back to the spectrum's name, in the folder now current.
-    f.aSave->trigger();
+    f.saveAction()->trigger();
     EXPECT_TRUE(QFile::exists(Work("out/ha1234.exp")));
     EXPECT_TRUE(platform_.errors.isEmpty());
 }
 
 TEST_F(SaveExp, FailedSaveShowsTheIoTextAndKeepsTheOldFile)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     WriteBytes(Work("afile"), "not a folder");
     platform_.QueueSave(Work("afile/x.exp"));
-    f.aSaveAs->trigger();
+    f.saveAsAction()->trigger();
     EXPECT_EQ(platform_.errors, QStringList{"File not found"});
 
     // A folder in the way of the target: the folder is untouched.
     QDir(Work()).mkdir("-.exp");
-    f.aSave->trigger();
+    f.saveAction()->trigger();
     ASSERT_EQ(platform_.errors.size(), 2);
     EXPECT_TRUE(QFileInfo(Work("-.exp")).isDir());
 }
 
 TEST_F(SaveExp, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     const auto fields = [&f] {
-        return QStringList{f.Edit8->text(), f.Edit10->text(),
-                           QString::fromStdString(f.MaskEdit4->Value()), f.MaskEdit4->text()};
+        return QStringList{f.channelsEdit()->text(), f.ignoreRightEdit()->text(),
+                           QString::fromStdString(f.foldingChannelEdit()->Value()),
+                           f.foldingChannelEdit()->text()};
     };
     ChooseSaveAsMode(0);
     EXPECT_EQ(fields(), (QStringList{"1024", "503", "5120.000 ", "5120.000_"}));
@@ -134,21 +135,21 @@ TEST_F(SaveExp, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
     // A typed 1024.0000 under the wide mask keeps all nine characters under the narrow one.
     ChooseSaveAsMode(0);
     ShowActive();
-    f.MaskEdit4->setFocus();
-    f.MaskEdit4->setCursorPosition(0);
-    QTest::keyClicks(f.MaskEdit4, "1024.0000");
-    EXPECT_EQ(f.MaskEdit4->Value(), "1024.0000");
+    f.foldingChannelEdit()->setFocus();
+    f.foldingChannelEdit()->setCursorPosition(0);
+    QTest::keyClicks(f.foldingChannelEdit(), "1024.0000");
+    EXPECT_EQ(f.foldingChannelEdit()->Value(), "1024.0000");
     ChooseSaveAsMode(1);
     EXPECT_EQ(fields(), (QStringList{"512", "245", "102.40000", "102.40000"}));
     EXPECT_EQ(f.CurrentHeader().FoldingChannel.Text(), "102.40000");
 
     // The keyboard choice runs the reaction too; the text is not limited by the arrows' range.
-    f.cbSaveAsMode->setFocus();
-    f.cbSaveAsMode->setCurrentIndex(1);
-    QTest::keyClick(f.cbSaveAsMode, Qt::Key_Up);
-    EXPECT_EQ(f.Edit8->text(), "1024");
-    f.UpDown9->Step(+1);
-    EXPECT_EQ(f.Edit10->text(), "504");
+    f.saveAsModeCombo()->setFocus();
+    f.saveAsModeCombo()->setCurrentIndex(1);
+    QTest::keyClick(f.saveAsModeCombo(), Qt::Key_Up);
+    EXPECT_EQ(f.channelsEdit()->text(), "1024");
+    f.ignoreRightSpin()->Step(+1);
+    EXPECT_EQ(f.ignoreRightEdit()->text(), "504");
 }
 
 } // namespace

@@ -125,15 +125,15 @@ TEST_F(SettingsStoreUi, StartAndNextDialogForEveryKindOfStore)
         platform_.messages.clear();
         platform_.errors.clear();
 
-        TForm1& f = Start();
+        MainWindow& f = Start();
         EXPECT_EQ(platform_.messages, c.greets ? QStringList{"First timer huh?"} : QStringList{});
         EXPECT_EQ(platform_.errors, *c.startError ? QStringList{c.startError} : QStringList{});
         EXPECT_EQ(QDir::currentPath(), c.startsInStored ? stored : Work());
-        EXPECT_EQ(f.Label1->text(), "-") << "the window is built all the same";
+        EXPECT_EQ(f.spectrumNameLabel()->text(), "-") << "the window is built all the same";
         platform_.errors.clear();
 
         OpenViaDialog(spm);
-        EXPECT_EQ(f.Label1->text(), "ha1234.spm") << "the open goes on";
+        EXPECT_EQ(f.spectrumNameLabel()->text(), "ha1234.spm") << "the open goes on";
         EXPECT_EQ(QDir::currentPath(), chosen) << "the dialog's choice stands";
         EXPECT_EQ(platform_.errors, *c.dialogError ? QStringList{c.dialogError} : QStringList{});
         Stop();

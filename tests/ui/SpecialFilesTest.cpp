@@ -6,8 +6,8 @@
 
 #include "exp/ExpFile.h"
 #include "export/AsciiExport.h"
-#include "ui/MaskEditField.h"
-#include "ui/TForm5.h"
+#include "ui/widgets/MaskEditField.h"
+#include "ui/windows/CombineSpectraDialog.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,12 +26,12 @@ using namespace std::chrono_literals;
 
 class SpecialFiles : public UiTest {
   protected:
-    TForm1& StartWithSpectrum()
+    MainWindow& StartWithSpectrum()
     {
-        TForm1& f = Start();
+        MainWindow& f = Start();
         OpenViaDialog(
             WriteSpm("good.spm", MakePca2(2500, [](int i) { return 1000u + i % 7 * 13u; })));
-        f.MaskEdit6->SetValue("0.04321");
+        f.calibrationEdit()->SetValue("0.04321");
         platform_.messages.clear();
         EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
         return f;
@@ -39,26 +39,29 @@ class SpecialFiles : public UiTest {
     // What a refused file must leave: the spectrum, what the window shows, the EXP header.
     auto MainState()
     {
-        TForm1& f = Form();
-        return std::tuple{f.Counts(),         f.Label1->text(),
-                          f.Label2->text(),   FormatExpFile(f.CurrentHeader(), {}, 0, kSave512Add),
-                          f.Image1->Bitmap(), f.Form5->Slot(0).counts};
+        MainWindow& f = Form();
+        return std::tuple{f.Counts(),
+                          f.spectrumNameLabel()->text(),
+                          f.fileSizeLabel()->text(),
+                          FormatExpFile(f.CurrentHeader(), {}, 0, kSave512Add),
+                          f.previewImage()->Bitmap(),
+                          f.combineDialog()->Slot(0).counts};
     }
 };
 
 TEST_F(SpecialFiles, FifoIsRefusedAtOnceByEveryOpenAndChangesNothing)
 {
-    TForm1& f = StartWithSpectrum();
+    MainWindow& f = StartWithSpectrum();
     struct Case {
         const char* name;
         QString fifo;
         std::function<void()> open;
     };
     const Case cases[] = {
-        {"Open spm", Work("pipe.spm"), [&] { f.aOpen->trigger(); }},
-        {"Load header", Work("pipe.cal"), [&] { f.aLoadHeader->trigger(); }},
-        {"Browse", Work("pipe2.spm"), [&] { f.Form5->Button1->click(); }},
-        {"name with a line feed", Work("pi\npe.spm"), [&] { f.aOpen->trigger(); }},
+        {"Open spm", Work("pipe.spm"), [&] { f.openAction()->trigger(); }},
+        {"Load header", Work("pipe.cal"), [&] { f.loadHeaderAction()->trigger(); }},
+        {"Browse", Work("pipe2.spm"), [&] { f.combineDialog()->firstBrowseButton()->click(); }},
+        {"name with a line feed", Work("pi\npe.spm"), [&] { f.openAction()->trigger(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,7 +87,7 @@ TEST_F(SpecialFiles, FifoIsRefusedAtOnceByEveryOpenAndChangesNothing)
 // the message.
 TEST_F(SpecialFiles, ErrorMessagesShowControlBytesEscaped)
 {
-    TForm1& f = StartWithSpectrum();
+    MainWindow& f = StartWithSpectrum();
     const std::pair<QString, QString> cases[] = {
         {"no\nfolder", "no\\x0Afolder"},
         {"esc\x1b[2Jfolder", "esc\\x1B[2Jfolder"},
@@ -93,7 +96,7 @@ TEST_F(SpecialFiles, ErrorMessagesShowControlBytesEscaped)
     for (const auto& [folder, shown] : cases) {
         SCOPED_TRACE(Str(shown));
         platform_.QueueSave(Work(folder + "/plot.bmp"));
-        f.SaveBitmap->trigger();
+        f.saveBitmapAction()->trigger();
         EXPECT_EQ(platform_.errors, QStringList{"Cannot create file " + Work(shown + "/plot.bmp")});
         platform_.errors.clear();
     }
@@ -102,7 +105,7 @@ TEST_F(SpecialFiles, ErrorMessagesShowControlBytesEscaped)
 // A NUL read from a calibration file into a field reaches the message whole, escaped.
 TEST_F(SpecialFiles, NulInACalibrationValueIsShownEscapedNotCutShort)
 {
-    TForm1& f = StartWithSpectrum();
+    MainWindow& f = StartWithSpectrum();
     const std::string nul(1, '\0');
     WriteBytes(Work("nul.cal"), "Velocity calibration\r\nReference\r\nFitted\r\nDrive\r\n"
                                 "[header values]\r\nchannels=512\r\ncalibration constant=0.0" +
@@ -110,9 +113,9 @@ TEST_F(SpecialFiles, NulInACalibrationValueIsShownEscapedNotCutShort)
                                     "41\r\nfolding channel=511.0000\r\n"
                                     "zero speed channel=127.50\r\n");
     platform_.QueueOpen(Work("nul.cal"));
-    f.aLoadHeader->trigger();
+    f.loadHeaderAction()->trigger();
     ASSERT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
-    ASSERT_EQ(f.MaskEdit6->Value().substr(0, 6), "0.0" + nul + "41");
+    ASSERT_EQ(f.calibrationEdit()->Value().substr(0, 6), "0.0" + nul + "41");
     f.Guard("SaveASCII", [&] { f.SaveASCIIFile(Work("table.txt"), kXAxisVelocity, 1); });
     EXPECT_EQ(platform_.errors, QStringList{"'0.0\\x0041 ' is not a valid floating point value"});
     EXPECT_FALSE(QFile::exists(Work("table.txt")));

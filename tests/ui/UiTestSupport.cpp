@@ -78,19 +78,19 @@ void UiTest::TearDown()
     QDir::setCurrent(oldCwd_);
 }
 
-TForm1& UiTest::Start()
+MainWindow& UiTest::Start()
 {
     form_.reset();
-    form_ = std::make_unique<TForm1>(platform_,
-                                     std::make_unique<SettingsStore>(SettingsStore::DefaultPath()),
-                                     LocaleFormats::Fixed());
+    form_ = std::make_unique<MainWindow>(
+        platform_, std::make_unique<SettingsStore>(SettingsStore::DefaultPath()),
+        LocaleFormats::Fixed());
     return *form_;
 }
 
 void UiTest::ChooseSaveAsMode(int item)
 {
-    form_->cbSaveAsMode->setCurrentIndex(item);
-    Q_EMIT form_->cbSaveAsMode->activated(item);
+    form_->saveAsModeCombo()->setCurrentIndex(item);
+    Q_EMIT form_->saveAsModeCombo()->activated(item);
 }
 
 void UiTest::ShowActive()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedPlatform.h"
-#include "ui/TForm1.h"
+#include "ui/windows/MainWindow.h"
 
 #include <QDir>
 #include <QString>
@@ -34,10 +34,10 @@ class UiTest : public ::testing::Test {
     void TearDown() override;
 
     // A program start: a new main window with the default settings store.
-    TForm1& Start();
+    MainWindow& Start();
     // The program ends: the window is destroyed.
     void Stop() { form_.reset(); }
-    TForm1& Form() { return *form_; }
+    MainWindow& Form() { return *form_; }
 
     QString Work(const QString& name = QString()) const
     {
@@ -54,7 +54,7 @@ class UiTest : public ::testing::Test {
     void OpenViaDialog(const QString& path)
     {
         platform_.QueueOpen(path);
-        form_->aOpen->trigger();
+        form_->openAction()->trigger();
     }
     // What the user does when choosing an item of the save-as mode list.
     void ChooseSaveAsMode(int item);
@@ -64,7 +64,7 @@ class UiTest : public ::testing::Test {
     ScriptedPlatform platform_;
     QTemporaryDir tmp_;
     QString oldCwd_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> form_;
 };
 
 inline std::string Str(const QString& s)

@@ -1,6 +1,6 @@
 #include "exp/ExpHeader.h"
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QApplication>
 #include <QTest>

@@ -8,7 +8,7 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "((0x..,){24})" "\\1\n    " bytes "${bytes}")
 file(WRITE ${OUTPUT}.tmp
 "// Generated from laugh.jpg at build time; do not edit.
-#include \"ui/help/LaughPicture.h\"
+#include \"ui/picture/LaughPicture.h\"
 
 namespace trv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ModalResult.h"
+#include "ui/windows/ModalResult.h"
 
 #include <QDialog>
 
@@ -11,15 +11,15 @@ class QPushButton;
 namespace trv {
 
 // The About window: credits and version history, closed by "Close", Enter or Escape.
-class TForm3 : public QDialog, public ModalResult {
+class AboutDialog : public QDialog, public ModalResult {
     Q_OBJECT
 
   public:
-    explicit TForm3(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
-    QPlainTextEdit* Memo1;
-    QFrame* Panel1;
-    QPushButton* Button1;
+    QPlainTextEdit* textView() const { return textView_; }
+    QFrame* buttonPanel() const { return buttonPanel_; }
+    QPushButton* okButton() const { return okButton_; }
 
     // The fixed text the memo holds.
     static QString AboutText();
@@ -30,6 +30,12 @@ class TForm3 : public QDialog, public ModalResult {
 
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    // Controls
+    QPlainTextEdit* textView_ = nullptr;
+    QFrame* buttonPanel_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 };
 
 } // namespace trv

@@ -1,17 +1,17 @@
 // The main window's side of the preview plot: the "Graphic" group's reactions, the preview
 // window, bitmaps and the folding-channel suggestion.
-#include "ui/TForm1.h"
+#include "ui/windows/MainWindow.h"
 
 #include "platform/AppError.h"
 #include "platform/FileIo.h"
 #include "plot/Bmp.h"
 #include "plot/FoldingChannel.h"
 #include "plot/GraphicControls.h"
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
-#include "ui/PlotImage.h"
-#include "ui/TForm2.h"
 #include "ui/TextConvert.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
+#include "ui/widgets/PlotImage.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,38 +31,38 @@ std::uint16_t Position(const UpDown* spin)
 
 } // namespace
 
-void TForm1::CreatePreviewWindow()
+void MainWindow::CreatePreviewWindow()
 {
-    Form2 = new TForm2(*this, platform_, this);
+    previewWindow_ = new PreviewWindow(*this, platform_, this);
 
-    FindFoldingChannel1 = new QAction("Find folding channel", this);
-    FindFoldingChannel1->setObjectName("FindFoldingChannel1");
-    Special1->addAction(FindFoldingChannel1);
+    findFoldingChannelAction_ = new QAction("Find folding channel", this);
+    findFoldingChannelAction_->setObjectName("findFoldingChannelAction");
+    specialMenu_->addAction(findFoldingChannelAction_);
 
-    connect(SaveBitmap, &QAction::triggered, this,
-            [this] { Guard("SaveBitmapExecute", [this] { SaveBitmapExecute(); }); });
-    connect(openbitmap, &QAction::triggered, this,
-            [this] { Guard("openbitmapExecute", [this] { openbitmapExecute(); }); });
-    connect(FindFoldingChannel1, &QAction::triggered, this,
-            [this] { Guard("FindFoldingChannel1Click", [this] { FindFoldingChannel1Click(); }); });
-    connect(Image1, &PlotImage::Resized, this, [this] { Image1Resize(); });
+    connect(saveBitmapAction_, &QAction::triggered, this,
+            [this] { Guard("OnSaveBitmap", [this] { OnSaveBitmap(); }); });
+    connect(openBitmapAction_, &QAction::triggered, this,
+            [this] { Guard("OpenLastBitmap", [this] { OpenLastBitmap(); }); });
+    connect(findFoldingChannelAction_, &QAction::triggered, this,
+            [this] { Guard("OnFindFoldingChannel", [this] { OnFindFoldingChannel(); }); });
+    connect(previewImage_, &PlotImage::Resized, this, [this] { OnPreviewImageResized(); });
 }
 
-PlotSettings TForm1::CurrentPlotSettings() const
+PlotSettings MainWindow::CurrentPlotSettings() const
 {
     PlotSettings s;
-    s.Folded = CheckBox2->isChecked();
-    s.IgnoreFromLeft = Position(UpDown3);
-    s.IgnoreFromRight = Position(UpDown4);
-    s.FoldChannel = Position(UpDown5);
-    s.Scale = Position(UpDown1);
-    s.DrawErrorLines = CheckBox3->isChecked();
-    s.DrawMean = CheckBox4->isChecked();
-    s.MeanWidth = Position(UpDown6);
+    s.Folded = foldedBox_->isChecked();
+    s.IgnoreFromLeft = Position(plotIgnoreLeftSpin_);
+    s.IgnoreFromRight = Position(plotIgnoreRightSpin_);
+    s.FoldChannel = Position(plotFoldSpin_);
+    s.Scale = Position(scaleSpin_);
+    s.DrawErrorLines = errorLinesBox_->isChecked();
+    s.DrawMean = drawMeanBox_->isChecked();
+    s.MeanWidth = Position(meanWidthSpin_);
     return s;
 }
 
-std::string TForm1::SpectrumNameBytes() const
+std::string MainWindow::SpectrumNameBytes() const
 {
     // The plot writes 8-bit text.
     return Latin1Bytes(SpectrumName());
@@ -70,38 +70,38 @@ std::string TForm1::SpectrumNameBytes() const
 
 // ---------------------------------------------------------------- drawing
 
-void TForm1::GuessScale()
+void MainWindow::GuessPreviewScale()
 {
-    UpDown1->SetPosition(trv::GuessScale(counts_, CurrentPlotSettings()));
+    scaleSpin_->SetPosition(trv::GuessScale(counts_, CurrentPlotSettings()));
 }
 
-void TForm1::RedrawPreview()
+void MainWindow::RedrawPreview()
 {
     if (counts_.empty()) return;
-    PreparePlot(Form2->State(), counts_, CurrentPlotSettings());
-    Image1->DrawPlot(Form2->State(), CurrentPlotSettings(), SpectrumNameBytes());
+    PreparePlot(previewWindow_->State(), counts_, CurrentPlotSettings());
+    previewImage_->DrawPlot(previewWindow_->State(), CurrentPlotSettings(), SpectrumNameBytes());
 }
 
-void TForm1::ClearPreview()
+void MainWindow::ClearPreview()
 {
-    Image1->FillBlack();
+    previewImage_->FillBlack();
 }
 
-void TForm1::Image1Resize()
+void MainWindow::OnPreviewImageResized()
 {
     // The last drawing in the new frame: its data and settings, not controls changed since
     // without Preview. An error was reported when the drawing was asked for; a resize does not
     // repeat it.
-    switch (Image1->Showing()) {
+    switch (previewImage_->Showing()) {
     case PlotImage::Shows::Nothing:
         break;
     case PlotImage::Shows::Black:
         ClearPreview();
         break;
     case PlotImage::Shows::Plot:
-        Guard("Image1Resize", [this] {
+        Guard("OnPreviewImageResized", [this] {
             try {
-                Image1->RedrawLast();
+                previewImage_->RedrawLast();
             }
             catch (const AppError&) {
             }
@@ -110,79 +110,79 @@ void TForm1::Image1Resize()
     }
 }
 
-void TForm1::ShowPreviewWindow()
+void MainWindow::ShowPreviewWindow()
 {
-    PreparePlot(Form2->State(), counts_, CurrentPlotSettings());
-    Form2->DrawOnImage();
-    Form2->ShowModal();
+    PreparePlot(previewWindow_->State(), counts_, CurrentPlotSettings());
+    previewWindow_->DrawOnImage();
+    previewWindow_->ShowModal();
 }
 
 // ---------------------------------------------------------------- "Graphic" reactions
 
-void TForm1::Button1Click()
+void MainWindow::OnPreviewClicked()
 {
-    GuessScale();
+    GuessPreviewScale();
     RedrawPreview();
 }
 
-void TForm1::Button4Click()
+void MainWindow::OnViewClicked()
 {
     ShowPreviewWindow();
 }
 
-void TForm1::Edit2Change()
+void MainWindow::OnScaleChanged()
 {
-    if (CheckBox5->isChecked()) RedrawPreview();
+    if (previewBox_->isChecked()) RedrawPreview();
 }
 
-void TForm1::FoldingChannelReaction()
+void MainWindow::FoldingChannelReaction()
 {
     // Only the folding channel is read here: reading the other fields would take over numbers
     // typed into them since, which the preview waits for.
     PlotSettings settings;
-    settings.FoldChannel = Position(UpDown5);
+    settings.FoldChannel = Position(plotFoldSpin_);
     trv::FoldChannelReaction(settings, channelCount_);
-    UpDown3->SetPosition(settings.IgnoreFromLeft);
-    UpDown4->SetPosition(settings.IgnoreFromRight);
-    if (CheckBox5->isChecked()) RedrawPreview();
+    plotIgnoreLeftSpin_->SetPosition(settings.IgnoreFromLeft);
+    plotIgnoreRightSpin_->SetPosition(settings.IgnoreFromRight);
+    if (previewBox_->isChecked()) RedrawPreview();
 }
 
-void TForm1::Edit6Change()
+void MainWindow::OnPlotFoldChanged()
 {
     FoldingChannelReaction();
 }
 
-void TForm1::UpDown5Changing()
+void MainWindow::OnPlotFoldStepped()
 {
     // Runs before the change: the reaction sees the position from before.
     FoldingChannelReaction();
 }
 
-void TForm1::CheckBox2Click()
+void MainWindow::OnFoldedToggled()
 {
-    GuessScale();
+    GuessPreviewScale();
     RedrawPreview();
 }
 
-void TForm1::CheckBox3Click()
-{
-    RedrawPreview();
-}
-
-void TForm1::CheckBox4Click()
+void MainWindow::OnErrorLinesToggled()
 {
     RedrawPreview();
 }
 
-void TForm1::CheckBox5Click()
+void MainWindow::OnDrawMeanToggled()
 {
-    if (CheckBox5->isChecked())
+    RedrawPreview();
+}
+
+void MainWindow::OnPreviewToggled()
+{
+    if (previewBox_->isChecked())
         RedrawPreview();
     else
         ClearPreview();
 }
 
-void TForm1::FindFoldingChannel1Click()
+void MainWindow::OnFindFoldingChannel()
 {
     const std::optional<FoldingEstimate> estimate =
         FindFoldingChannel(counts_, CurrentPlotSettings());
@@ -196,22 +196,22 @@ void TForm1::FindFoldingChannel1Click()
                          QStringLiteral("\nSet the folding channel to %1?").arg(channel);
     // Yes types the channel into the field, so its reaction (margins, redraw) runs as it
     // would for the user's own typing.
-    if (platform_.Question(text)) Edit6->setText(QString::number(channel));
+    if (platform_.Question(text)) plotFoldEdit_->setText(QString::number(channel));
 }
 
 // ---------------------------------------------------------------- bitmaps
 
-void TForm1::SaveBitmapExecute()
+void MainWindow::OnSaveBitmap()
 {
-    SaveImageBitmap(*Image1, true);
+    SaveImageBitmap(*previewImage_, true);
 }
 
-void TForm1::SaveImageBitmap(const PlotImage& image, bool mainWindowDialog)
+void MainWindow::SaveImageBitmap(const PlotImage& image, bool mainWindowDialog)
 {
     FileDialogRequest request;
     request.title = "Save As";
     request.filter = "Bitmaps (*.bmp)|*.bmp";
-    request.proposedName = Latin1(MaskEdit1->Value());
+    request.proposedName = Latin1(serialEdit_->Value());
     // Only the main window's dialog records the folder it closed in.
     RunSaveDialog(
         request,
@@ -221,7 +221,7 @@ void TForm1::SaveImageBitmap(const PlotImage& image, bool mainWindowDialog)
         mainWindowDialog);
 }
 
-void TForm1::SaveBitmapFile(const QString& target, const PlotImage& image)
+void MainWindow::SaveBitmapFile(const QString& target, const PlotImage& image)
 {
     // An image that was never drawn on has no bitmap, and nothing is written.
     if (image.HasBitmap()) {
@@ -236,7 +236,7 @@ void TForm1::SaveBitmapFile(const QString& target, const PlotImage& image)
     lastBitmap_ = target;
 }
 
-void TForm1::openbitmapExecute()
+void MainWindow::OpenLastBitmap()
 {
     if (!lastBitmap_.isEmpty()) platform_.ShellOpen(lastBitmap_);
 }

@@ -20,7 +20,7 @@ class PreviewHost {
     // own dialog records its folder.
     virtual void SaveImageBitmap(const PlotImage& image, bool mainWindowDialog) = 0;
     // Opens the bitmap saved last, if any.
-    virtual void openbitmapExecute() = 0;
+    virtual void OpenLastBitmap() = 0;
 
   protected:
     ~PreviewHost() = default;

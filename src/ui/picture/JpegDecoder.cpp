@@ -1,4 +1,4 @@
-#include "ui/help/JpegDecoder.h"
+#include "ui/picture/JpegDecoder.h"
 
 #include "platform/AppError.h"
 

@@ -5,6 +5,7 @@
 #include "exp/MaskedField.h"
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"
+#include "ui/widgets/CalibrationPlot.h"
 
 #include <QDialog>
 #include <QString>
@@ -34,30 +35,13 @@ struct CalibrationSubject {
     std::string stamps; // its two time stamps as shown
 };
 
-// Draws the folded reference spectrum with the fitted curve over it, the line positions, and
-// the residuals in a strip below.
-class CalibrationPlot : public QWidget {
-  public:
-    explicit CalibrationPlot(QWidget* parent = nullptr);
-    void SetData(FoldedSpectrum folded, std::vector<double> lineVelocities);
-    void Clear();
-    QSize sizeHint() const override { return {560, 420}; }
-
-  protected:
-    void paintEvent(QPaintEvent* e) override;
-
-  private:
-    FoldedSpectrum folded_;
-    std::vector<double> lines_;
-};
-
 // Velocity calibration from a reference spectrum: fits the reference's lines, shows the fit
 // and its results, and hands the four header values to the main window or writes them into
 // a calibration file. The line table is remembered in the settings store.
-class TCalibrationForm : public QDialog {
+class CalibrationWindow : public QDialog {
   public:
-    TCalibrationForm(Platform& platform, SettingsStore& store, LocaleFormats locale,
-                     QWidget* parent = nullptr);
+    CalibrationWindow(Platform& platform, SettingsStore& store, LocaleFormats locale,
+                      QWidget* parent = nullptr);
 
     // Sets the four header fields as loading the written calibration file would.
     std::function<void(const CalibrationValues&)> onApply;
@@ -70,37 +54,37 @@ class TCalibrationForm : public QDialog {
 
     // --- reactions
     void RunFit();
-    void BrowseClick();
+    void OnBrowse();
     void LoadReferenceFile(const QString& path);
-    void ApplyClick();
-    void SaveCalClick();
+    void OnApply();
+    void OnSaveCal();
     void SaveCalFile(const QString& target);
-    void AddLineClick();
-    void RemoveLineClick();
-    void DefaultLinesClick();
+    void OnAddLine();
+    void OnRemoveLine();
+    void OnDefaultLines();
 
     // The table's line positions; AppError when a cell is not a number.
     std::vector<double> ReferenceLines() const;
     void SetReferenceLines(const std::vector<double>& lines);
 
-    QLabel* SourceLabel = nullptr;
-    QPushButton* BrowseButton = nullptr;
-    QTableWidget* LinesTable = nullptr;
-    QPushButton* AddLineButton = nullptr;
-    QPushButton* RemoveLineButton = nullptr;
-    QPushButton* DefaultLinesButton = nullptr;
-    QPushButton* FitButton = nullptr;
-    CalibrationPlot* Plot = nullptr;
-    QLabel* FoldLabel = nullptr;
-    QLabel* ZeroLabel = nullptr;
-    QLabel* CalLabel = nullptr;
-    QLabel* VmaxLabel = nullptr;
-    QLabel* Chi2Label = nullptr;
-    QLabel* LinesFoundLabel = nullptr;
-    QLabel* StatusLabel = nullptr;
-    QPushButton* ApplyButton = nullptr;
-    QPushButton* SaveCalButton = nullptr;
-    QPushButton* CloseButton = nullptr;
+    QLabel* sourceLabel() const { return sourceLabel_; }
+    QPushButton* browseButton() const { return browseButton_; }
+    QTableWidget* linesTable() const { return linesTable_; }
+    QPushButton* addLineButton() const { return addLineButton_; }
+    QPushButton* removeLineButton() const { return removeLineButton_; }
+    QPushButton* defaultLinesButton() const { return defaultLinesButton_; }
+    QPushButton* fitButton() const { return fitButton_; }
+    CalibrationPlot* plot() const { return plot_; }
+    QLabel* foldLabel() const { return foldLabel_; }
+    QLabel* zeroLabel() const { return zeroLabel_; }
+    QLabel* calLabel() const { return calLabel_; }
+    QLabel* vmaxLabel() const { return vmaxLabel_; }
+    QLabel* chi2Label() const { return chi2Label_; }
+    QLabel* linesFoundLabel() const { return linesFoundLabel_; }
+    QLabel* statusLabel() const { return statusLabel_; }
+    QPushButton* applyButton() const { return applyButton_; }
+    QPushButton* saveCalButton() const { return saveCalButton_; }
+    QPushButton* closeButton() const { return closeButton_; }
 
   private:
     void Guarded(const std::function<void()>& body);
@@ -115,6 +99,27 @@ class TCalibrationForm : public QDialog {
     std::optional<CalibrationFit> fit_;
     QString refusal_;
     bool fillingTable_ = false;
+
+  private:
+    // Controls
+    QLabel* sourceLabel_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    QTableWidget* linesTable_ = nullptr;
+    QPushButton* addLineButton_ = nullptr;
+    QPushButton* removeLineButton_ = nullptr;
+    QPushButton* defaultLinesButton_ = nullptr;
+    QPushButton* fitButton_ = nullptr;
+    CalibrationPlot* plot_ = nullptr;
+    QLabel* foldLabel_ = nullptr;
+    QLabel* zeroLabel_ = nullptr;
+    QLabel* calLabel_ = nullptr;
+    QLabel* vmaxLabel_ = nullptr;
+    QLabel* chi2Label_ = nullptr;
+    QLabel* linesFoundLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QPushButton* saveCalButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
 };
 
 } // namespace trv

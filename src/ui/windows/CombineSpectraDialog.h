@@ -3,7 +3,7 @@
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"
 #include "spectrum/Combine.h"
-#include "ui/ModalResult.h"
+#include "ui/windows/ModalResult.h"
 
 #include <QDialog>
 #include <QString>
@@ -34,41 +34,41 @@ struct SpmSlot {
 // The add/subtract window: two SPM files side by side, and their channel-wise sum or
 // difference replaces the main window's spectrum. Created once; the slots keep their files
 // between showings.
-class TForm5 : public QDialog, public ModalResult {
+class CombineSpectraDialog : public QDialog, public ModalResult {
     Q_OBJECT
   public:
     // Takes over a sum or difference: the main window's part, which sets its own controls.
     using AdoptSpectrum = std::function<void(std::vector<uint32_t> counts, int32_t channelCount)>;
 
-    TForm5(AdoptSpectrum adopt, Platform& platform, LocaleFormats locale,
-           QWidget* parent = nullptr);
+    CombineSpectraDialog(AdoptSpectrum adopt, Platform& platform, LocaleFormats locale,
+                         QWidget* parent = nullptr);
 
     static constexpr const char* kPickTwoText = "Pick two spectra first.";
 
-    QGroupBox* GroupBox1;
-    QLineEdit* Edit1;
-    QPushButton* Button1; // Browse, slot 1
-    QTreeWidget* ListView1;
-    QGroupBox* GroupBox2;
-    QLineEdit* Edit2;
-    QPushButton* Button2; // Browse, slot 2
-    QTreeWidget* ListView2;
-    QFrame* Panel1;
-    QPushButton* Button5; // &Add
-    QPushButton* Button4; // &Subtract
-    QPushButton* Button3; // &Close
+    QGroupBox* firstGroup() const { return firstGroup_; }
+    QLineEdit* firstPathEdit() const { return firstPathEdit_; }
+    QPushButton* firstBrowseButton() const { return firstBrowseButton_; } // Browse, slot 1
+    QTreeWidget* firstList() const { return firstList_; }
+    QGroupBox* secondGroup() const { return secondGroup_; }
+    QLineEdit* secondPathEdit() const { return secondPathEdit_; }
+    QPushButton* secondBrowseButton() const { return secondBrowseButton_; } // Browse, slot 2
+    QTreeWidget* secondList() const { return secondList_; }
+    QFrame* buttonPanel() const { return buttonPanel_; }
+    QPushButton* addButton() const { return addButton_; }           // &Add
+    QPushButton* subtractButton() const { return subtractButton_; } // &Subtract
+    QPushButton* closeButton() const { return closeButton_; }       // &Close
 
     const SpmSlot& Slot(int index) const { return slots_[index]; }
     // The rows of a slot's list as shown: (first column, second column).
     std::vector<std::pair<QString, QString>> SlotRows(int index) const;
 
     // --- reactions
-    void Button1Click() { Browse(0); }
-    void Button2Click() { Browse(1); }
+    void OnBrowseFirst() { Browse(0); }
+    void OnBrowseSecond() { Browse(1); }
     // Reads a file into a slot: what Browse does once the dialog has given a path.
     void LoadSlot(int index, const QString& path);
     // The click reaction of both "&Add" and "&Subtract"; the button clicked tells which.
-    void Button4Click(const QPushButton* clicked);
+    void OnCombineClicked(const QPushButton* clicked);
     void CombineSpectra(CombineOp op);
 
   public Q_SLOTS:
@@ -89,6 +89,21 @@ class TForm5 : public QDialog, public ModalResult {
     LocaleFormats locale_;
     SpmSlot slots_[2];
     int groupHeight_ = 185;
+
+  private:
+    // Controls
+    QGroupBox* firstGroup_ = nullptr;
+    QLineEdit* firstPathEdit_ = nullptr;
+    QPushButton* firstBrowseButton_ = nullptr;
+    QTreeWidget* firstList_ = nullptr;
+    QGroupBox* secondGroup_ = nullptr;
+    QLineEdit* secondPathEdit_ = nullptr;
+    QPushButton* secondBrowseButton_ = nullptr;
+    QTreeWidget* secondList_ = nullptr;
+    QFrame* buttonPanel_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QPushButton* subtractButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
 };
 
 } // namespace trv

@@ -3,7 +3,7 @@
 namespace trv {
 
 // The results a modal window ends with, for the windows that tell "OK" from "Cancel".
-// Inherited, so each window offers them under its own name (TASCIISave::kResultOk).
+// Inherited, so each window offers them under its own name (AsciiExportDialog::kResultOk).
 struct ModalResult {
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;

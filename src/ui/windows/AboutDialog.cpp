@@ -1,4 +1,4 @@
-#include "ui/help/TForm3.h"
+#include "ui/windows/AboutDialog.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -10,7 +10,7 @@
 
 namespace trv {
 
-QString TForm3::AboutText()
+QString AboutDialog::AboutText()
 {
     return QStringLiteral(
         "Trevandel was made in 2026 for the spectroscopy group of the physics laboratory by the "
@@ -32,47 +32,47 @@ QString TForm3::AboutText()
         "    Options to add and subtract spectra.");
 }
 
-TForm3::TForm3(QWidget* parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TForm3"));
+    setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(536, 348);
 
     constexpr int kPanelHeight = 41;
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(0, 0, width(), height() - kPanelHeight);
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setPlainText(AboutText());
+    textView_ = new QPlainTextEdit(this);
+    textView_->setObjectName(QStringLiteral("textView"));
+    textView_->setGeometry(0, 0, width(), height() - kPanelHeight);
+    textView_->setReadOnly(true);
+    textView_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    textView_->setPlainText(AboutText());
     // The memo sits on the menu colour so it reads as a page of the window, not an editor.
-    QPalette memoPalette = Memo1->palette();
+    QPalette memoPalette = textView_->palette();
     const QColor menuColour = QApplication::palette("QMenu").color(QPalette::Window);
     memoPalette.setColor(QPalette::Base, menuColour);
     memoPalette.setColor(QPalette::Text,
                          QApplication::palette("QMenu").color(QPalette::WindowText));
-    Memo1->setPalette(memoPalette);
+    textView_->setPalette(memoPalette);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::NoFrame);
-    Panel1->setGeometry(0, height() - kPanelHeight, width(), kPanelHeight);
+    buttonPanel_ = new QFrame(this);
+    buttonPanel_->setObjectName(QStringLiteral("buttonPanel"));
+    buttonPanel_->setFrameShape(QFrame::NoFrame);
+    buttonPanel_->setGeometry(0, height() - kPanelHeight, width(), kPanelHeight);
 
-    Button1 = new QPushButton(QStringLiteral("Close"), Panel1);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(448, 8, 75, 25);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+    okButton_ = new QPushButton(QStringLiteral("Close"), buttonPanel_);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setGeometry(448, 8, 75, 25);
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, [this] { done(kResultCancel); });
 
-    Button1->setFocus();
+    okButton_->setFocus();
 }
 
-void TForm3::reject()
+void AboutDialog::reject()
 {
     done(kResultCancel);
 }
 
-void TForm3::showEvent(QShowEvent* event)
+void AboutDialog::showEvent(QShowEvent* event)
 {
     // Centred on the desktop, not on the owner window.
     if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {

@@ -1,8 +1,10 @@
-#include "ui/TForm5.h"
+#include "ui/windows/CombineSpectraDialog.h"
 
 #include "platform/FileIo.h"
 #include "ui/ErrorGuard.h"
 #include "ui/TextConvert.h"
+
+#include <string>
 
 #include <QFrame>
 #include <QGroupBox>
@@ -36,68 +38,73 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent)
 
 } // namespace
 
-TForm5::TForm5(AdoptSpectrum adopt, Platform& platform, LocaleFormats locale, QWidget* parent)
+CombineSpectraDialog::CombineSpectraDialog(AdoptSpectrum adopt, Platform& platform,
+                                           LocaleFormats locale, QWidget* parent)
     : QDialog(parent), adopt_(std::move(adopt)), platform_(platform), locale_(std::move(locale))
 {
-    setObjectName("Form5");
+    setObjectName("CombineSpectraDialog");
     // No title text; Qt would put the program's name into an empty one.
     setWindowTitle(" ");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
 
-    BuildSlot(slots_[0], GroupBox1, Edit1, Button1, ListView1, "1", "File #1");
-    BuildSlot(slots_[1], GroupBox2, Edit2, Button2, ListView2, "2", "File #2");
+    BuildSlot(slots_[0], firstGroup_, firstPathEdit_, firstBrowseButton_, firstList_, "first",
+              "File #1");
+    BuildSlot(slots_[1], secondGroup_, secondPathEdit_, secondBrowseButton_, secondList_, "second",
+              "File #2");
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameShape(QFrame::NoFrame);
-    Button5 = Button("Button5", "&Add", Panel1);
-    Button4 = Button("Button4", "&Subtract", Panel1);
-    Button3 = Button("Button3", "&Close", Panel1);
-    for (QPushButton* b : {Button1, Button2, Button5, Button4, Button3})
+    buttonPanel_ = new QFrame(this);
+    buttonPanel_->setObjectName("buttonPanel");
+    buttonPanel_->setFrameShape(QFrame::NoFrame);
+    addButton_ = Button("addButton", "&Add", buttonPanel_);
+    subtractButton_ = Button("subtractButton", "&Subtract", buttonPanel_);
+    closeButton_ = Button("closeButton", "&Close", buttonPanel_);
+    for (QPushButton* b :
+         {firstBrowseButton_, secondBrowseButton_, addButton_, subtractButton_, closeButton_})
         b->setAutoDefault(false); // Enter picks no button of its own accord
-    setTabOrder(Edit1, Button1);
-    setTabOrder(Button1, ListView1);
-    setTabOrder(ListView1, Edit2);
-    setTabOrder(Edit2, Button2);
-    setTabOrder(Button2, ListView2);
-    setTabOrder(ListView2, Button5);
-    setTabOrder(Button5, Button4);
-    setTabOrder(Button4, Button3);
+    setTabOrder(firstPathEdit_, firstBrowseButton_);
+    setTabOrder(firstBrowseButton_, firstList_);
+    setTabOrder(firstList_, secondPathEdit_);
+    setTabOrder(secondPathEdit_, secondBrowseButton_);
+    setTabOrder(secondBrowseButton_, secondList_);
+    setTabOrder(secondList_, addButton_);
+    setTabOrder(addButton_, subtractButton_);
+    setTabOrder(subtractButton_, closeButton_);
 
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { RunGuarded(platform_, [this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { RunGuarded(platform_, [this] { Button2Click(); }); });
-    connect(Button4, &QPushButton::clicked, this,
-            [this] { RunGuarded(platform_, [this] { Button4Click(Button4); }); });
-    connect(Button5, &QPushButton::clicked, this,
-            [this] { RunGuarded(platform_, [this] { Button4Click(Button5); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+    connect(firstBrowseButton_, &QPushButton::clicked, this,
+            [this] { RunGuarded(platform_, [this] { OnBrowseFirst(); }); });
+    connect(secondBrowseButton_, &QPushButton::clicked, this,
+            [this] { RunGuarded(platform_, [this] { OnBrowseSecond(); }); });
+    connect(subtractButton_, &QPushButton::clicked, this,
+            [this] { RunGuarded(platform_, [this] { OnCombineClicked(subtractButton_); }); });
+    connect(addButton_, &QPushButton::clicked, this,
+            [this] { RunGuarded(platform_, [this] { OnCombineClicked(addButton_); }); });
+    connect(closeButton_, &QPushButton::clicked, this, [this] { done(kResultCancel); });
 
     // One list as tall as nine rows of the font in use, but never below the designed height.
-    auto* probe = new QTreeWidgetItem(ListView1, QStringList{"Header length", "0"});
-    const int rowHeight = std::max(ListView1->sizeHintForRow(0), fontMetrics().height());
+    auto* probe = new QTreeWidgetItem(firstList_, QStringList{"Header length", "0"});
+    const int rowHeight = std::max(firstList_->sizeHintForRow(0), fontMetrics().height());
     delete probe;
-    const int listHeight = ListView1->header()->sizeHint().height() + kListRows * rowHeight +
-                           2 * ListView1->frameWidth() + 2;
+    const int listHeight = firstList_->header()->sizeHint().height() + kListRows * rowHeight +
+                           2 * firstList_->frameWidth() + 2;
     groupHeight_ = std::max(kGroupHeight, kListTop + listHeight + 8);
     resize(kClientWidth, 2 * groupHeight_ + kPanelHeight);
     setMinimumSize(400, groupHeight_ + kPanelHeight + 60);
     PlaceControls();
 }
 
-void TForm5::BuildSlot(SpmSlot& slot, QGroupBox*& group, QLineEdit*& edit, QPushButton*& browse,
-                       QTreeWidget*& list, const char* suffix, const QString& title)
+void CombineSpectraDialog::BuildSlot(SpmSlot& slot, QGroupBox*& group, QLineEdit*& edit,
+                                     QPushButton*& browse, QTreeWidget*& list, const char* suffix,
+                                     const QString& title)
 {
     group = new QGroupBox(title, this);
-    group->setObjectName(QString("GroupBox") + suffix);
+    group->setObjectName(QString(suffix) + "Group");
     edit = new QLineEdit(group);
-    edit->setObjectName(QString("Edit") + suffix);
+    edit->setObjectName(QString(suffix) + "PathEdit");
     edit->setReadOnly(true);
-    browse = Button(suffix[0] == '1' ? "Button1" : "Button2", "Browse", group);
+    browse = Button((std::string(suffix) + "BrowseButton").c_str(), "Browse", group);
     list = new QTreeWidget(group);
-    list->setObjectName(QString("ListView") + suffix);
+    list->setObjectName(QString(suffix) + "List");
     list->setColumnCount(2);
     list->setHeaderLabels({QString(), QString()});
     list->header()->setSectionsClickable(false);
@@ -113,38 +120,38 @@ void TForm5::BuildSlot(SpmSlot& slot, QGroupBox*& group, QLineEdit*& edit, QPush
     slot.list = list;
 }
 
-void TForm5::PlaceControls()
+void CombineSpectraDialog::PlaceControls()
 {
     const int w = width();
     const int h = height();
     const int group2Height = std::max(0, h - groupHeight_ - kPanelHeight);
     // The frames keep a small margin, so their titles don't touch the window's edge.
-    GroupBox1->setGeometry(kGroupInset, 0, w - 2 * kGroupInset, groupHeight_);
-    GroupBox2->setGeometry(kGroupInset, groupHeight_, w - 2 * kGroupInset, group2Height);
-    Panel1->setGeometry(0, h - kPanelHeight, w, kPanelHeight);
+    firstGroup_->setGeometry(kGroupInset, 0, w - 2 * kGroupInset, groupHeight_);
+    secondGroup_->setGeometry(kGroupInset, groupHeight_, w - 2 * kGroupInset, group2Height);
+    buttonPanel_->setGeometry(0, h - kPanelHeight, w, kPanelHeight);
     // The path fields stretch; the buttons keep to the right edge.
     const int gw = w - 2 * kGroupInset;
     for (int i = 0; i < 2; ++i) {
-        QGroupBox* group = i == 0 ? GroupBox1 : GroupBox2;
-        QLineEdit* edit = i == 0 ? Edit1 : Edit2;
-        QPushButton* browse = i == 0 ? Button1 : Button2;
-        QTreeWidget* list = i == 0 ? ListView1 : ListView2;
+        QGroupBox* group = i == 0 ? firstGroup_ : secondGroup_;
+        QLineEdit* edit = i == 0 ? firstPathEdit_ : secondPathEdit_;
+        QPushButton* browse = i == 0 ? firstBrowseButton_ : secondBrowseButton_;
+        QTreeWidget* list = i == 0 ? firstList_ : secondList_;
         edit->setGeometry(8, 24, std::max(40, gw - 16), edit->sizeHint().height());
         browse->setGeometry(gw - 83, kListTop, 75, 25);
         list->setGeometry(8, kListTop, 489, std::max(40, group->height() - kListTop - 8));
     }
-    Button5->setGeometry(w - 245, 8, 75, 25);
-    Button4->setGeometry(w - 165, 8, 75, 25);
-    Button3->setGeometry(w - 85, 8, 75, 25);
+    addButton_->setGeometry(w - 245, 8, 75, 25);
+    subtractButton_->setGeometry(w - 165, 8, 75, 25);
+    closeButton_->setGeometry(w - 85, 8, 75, 25);
 }
 
-void TForm5::resizeEvent(QResizeEvent* e)
+void CombineSpectraDialog::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
     PlaceControls();
 }
 
-std::vector<std::pair<QString, QString>> TForm5::SlotRows(int index) const
+std::vector<std::pair<QString, QString>> CombineSpectraDialog::SlotRows(int index) const
 {
     std::vector<std::pair<QString, QString>> rows;
     const QTreeWidget* list = slots_[index].list;
@@ -155,7 +162,7 @@ std::vector<std::pair<QString, QString>> TForm5::SlotRows(int index) const
     return rows;
 }
 
-void TForm5::Browse(int index)
+void CombineSpectraDialog::Browse(int index)
 {
     // This window's own dialog: the main window's folder memory is not written here.
     FileDialogRequest request;
@@ -166,7 +173,7 @@ void TForm5::Browse(int index)
     LoadSlot(index, chosen->path);
 }
 
-void TForm5::LoadSlot(int index, const QString& path)
+void CombineSpectraDialog::LoadSlot(int index, const QString& path)
 {
     SpmSlot& slot = slots_[index];
     slot.list->clear();
@@ -188,12 +195,12 @@ void TForm5::LoadSlot(int index, const QString& path)
     slot.counts = std::move(spectrum.counts);
 }
 
-void TForm5::Button4Click(const QPushButton* clicked)
+void CombineSpectraDialog::OnCombineClicked(const QPushButton* clicked)
 {
-    CombineSpectra(clicked == Button4 ? CombineOp::Subtract : CombineOp::Add);
+    CombineSpectra(clicked == subtractButton_ ? CombineOp::Subtract : CombineOp::Add);
 }
 
-void TForm5::CombineSpectra(CombineOp op)
+void CombineSpectraDialog::CombineSpectra(CombineOp op)
 {
     // A slot that never held a spectrum would make an empty result out of nothing.
     if (slots_[0].counts.empty() || slots_[1].counts.empty()) {

@@ -1,4 +1,4 @@
-#include "ui/IntEditField.h"
+#include "ui/widgets/IntEditField.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

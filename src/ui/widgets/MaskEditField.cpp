@@ -1,4 +1,4 @@
-#include "ui/MaskEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QApplication>
 #include <QClipboard>

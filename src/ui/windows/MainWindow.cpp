@@ -1,4 +1,4 @@
-#include "ui/TForm1.h"
+#include "ui/windows/MainWindow.h"
 
 #include "exp/Calibration.h"
 #include "exp/ExpFile.h"
@@ -6,9 +6,9 @@
 #include "plot/GraphicControls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/Icons.h"
-#include "ui/IntEditField.h"
-#include "ui/MaskEditField.h"
 #include "ui/TextConvert.h"
+#include "ui/widgets/IntEditField.h"
+#include "ui/widgets/MaskEditField.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,11 +46,11 @@ MaskedField ModelOf(const MaskEditField* field)
 
 } // namespace
 
-TForm1::TForm1(Platform& platform, std::unique_ptr<SettingsStore> store, LocaleFormats locale,
-               QWidget* parent)
+MainWindow::MainWindow(Platform& platform, std::unique_ptr<SettingsStore> store,
+                       LocaleFormats locale, QWidget* parent)
     : QMainWindow(parent), platform_(platform), store_(std::move(store)), locale_(locale)
 {
-    setObjectName("Form1");
+    setObjectName("MainWindow");
     setWindowTitle("Trevandel");
     setWindowIcon(ApplicationIcon());
     setAcceptDrops(true);
@@ -60,62 +60,62 @@ TForm1::TForm1(Platform& platform, std::unique_ptr<SettingsStore> store, LocaleF
     BuildCentre();
     SetTabOrder();
     ConnectReactions();
-    FormCreate();
+    OnCreate();
     UpdateEditActions();
     CreatePreviewWindow();
     // About, add/subtract and ASCII options: created once, after the preview window.
     CreateSpecialWindows();
 }
 
-TForm1::~TForm1()
+MainWindow::~MainWindow()
 {
     // The windows this one owns go after this body; focus leaving them must not reach the
     // actions, which are gone by then.
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(QApplication::clipboard(), nullptr, this, nullptr);
-    FormDestroy();
+    OnDestroy();
 }
 
-void TForm1::ConnectReactions()
+void MainWindow::ConnectReactions()
 {
-    connect(aOpen, &QAction::triggered, this, [this] { aOpenExecute(); });
-    connect(aSave, &QAction::triggered, this, [this] { aSaveExecute(); });
-    connect(aSaveAs, &QAction::triggered, this, [this] { aSaveAsExecute(); });
-    connect(aLoadHeader, &QAction::triggered, this, [this] { aLoadHeaderExecute(); });
-    connect(aClose, &QAction::triggered, this, [this] { aCloseExecute(); });
-    connect(EditCopy1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Copy); });
-    connect(EditCut1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Cut); });
-    connect(EditDelete1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Delete); });
-    connect(EditPaste1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Paste); });
-    connect(EditSelectAll1, &QAction::triggered, this, [this] { RunEditOp(EditOp::SelectAll); });
-    connect(EditUndo1, &QAction::triggered, this, [this] { RunEditOp(EditOp::Undo); });
+    connect(openAction_, &QAction::triggered, this, [this] { OnOpen(); });
+    connect(saveAction_, &QAction::triggered, this, [this] { OnSave(); });
+    connect(saveAsAction_, &QAction::triggered, this, [this] { OnSaveAs(); });
+    connect(loadHeaderAction_, &QAction::triggered, this, [this] { OnLoadHeader(); });
+    connect(closeAction_, &QAction::triggered, this, [this] { OnClose(); });
+    connect(copyAction_, &QAction::triggered, this, [this] { RunEditOp(EditOp::Copy); });
+    connect(cutAction_, &QAction::triggered, this, [this] { RunEditOp(EditOp::Cut); });
+    connect(deleteAction_, &QAction::triggered, this, [this] { RunEditOp(EditOp::Delete); });
+    connect(pasteAction_, &QAction::triggered, this, [this] { RunEditOp(EditOp::Paste); });
+    connect(selectAllAction_, &QAction::triggered, this, [this] { RunEditOp(EditOp::SelectAll); });
+    connect(undoAction_, &QAction::triggered, this, [this] { RunEditOp(EditOp::Undo); });
 
     // Every change of the box runs the reaction, also one made from code.
-    connect(CheckBox1, &QCheckBox::toggled, this,
-            [this] { Guard("CheckBox1Click", [this] { CheckBox1Click(); }); });
+    connect(showDataBox_, &QCheckBox::toggled, this,
+            [this] { Guard("OnShowDataToggled", [this] { OnShowDataToggled(); }); });
     // Only a choice by the user runs the reaction; selections from code don't.
-    connect(cbSaveAsMode, &QComboBox::activated, this, [this](int item) {
-        Guard("cbSaveAsModeChange", [=, this] { cbSaveAsModeChange(item); });
+    connect(saveAsModeCombo_, &QComboBox::activated, this, [this](int item) {
+        Guard("OnSaveAsModeChanged", [=, this] { OnSaveAsModeChanged(item); });
     });
 
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { Guard("Button1Click", [this] { Button1Click(); }); });
-    connect(Button4, &QPushButton::clicked, this,
-            [this] { Guard("Button4Click", [this] { Button4Click(); }); });
-    connect(Edit2, &QLineEdit::textChanged, this,
-            [this] { Guard("Edit2Change", [this] { Edit2Change(); }); });
-    connect(Edit6, &QLineEdit::textChanged, this,
-            [this] { Guard("Edit6Change", [this] { Edit6Change(); }); });
-    connect(UpDown5, &UpDown::Changing, this,
-            [this] { Guard("UpDown5Changing", [this] { UpDown5Changing(); }); });
-    connect(CheckBox2, &QCheckBox::clicked, this,
-            [this] { Guard("CheckBox2Click", [this] { CheckBox2Click(); }); });
-    connect(CheckBox3, &QCheckBox::clicked, this,
-            [this] { Guard("CheckBox3Click", [this] { CheckBox3Click(); }); });
-    connect(CheckBox4, &QCheckBox::clicked, this,
-            [this] { Guard("CheckBox4Click", [this] { CheckBox4Click(); }); });
-    connect(CheckBox5, &QCheckBox::clicked, this,
-            [this] { Guard("CheckBox5Click", [this] { CheckBox5Click(); }); });
+    connect(previewButton_, &QPushButton::clicked, this,
+            [this] { Guard("OnPreviewClicked", [this] { OnPreviewClicked(); }); });
+    connect(viewButton_, &QPushButton::clicked, this,
+            [this] { Guard("OnViewClicked", [this] { OnViewClicked(); }); });
+    connect(scaleEdit_, &QLineEdit::textChanged, this,
+            [this] { Guard("OnScaleChanged", [this] { OnScaleChanged(); }); });
+    connect(plotFoldEdit_, &QLineEdit::textChanged, this,
+            [this] { Guard("OnPlotFoldChanged", [this] { OnPlotFoldChanged(); }); });
+    connect(plotFoldSpin_, &UpDown::Changing, this,
+            [this] { Guard("OnPlotFoldStepped", [this] { OnPlotFoldStepped(); }); });
+    connect(foldedBox_, &QCheckBox::clicked, this,
+            [this] { Guard("OnFoldedToggled", [this] { OnFoldedToggled(); }); });
+    connect(errorLinesBox_, &QCheckBox::clicked, this,
+            [this] { Guard("OnErrorLinesToggled", [this] { OnErrorLinesToggled(); }); });
+    connect(drawMeanBox_, &QCheckBox::clicked, this,
+            [this] { Guard("OnDrawMeanToggled", [this] { OnDrawMeanToggled(); }); });
+    connect(previewBox_, &QCheckBox::clicked, this,
+            [this] { Guard("OnPreviewToggled", [this] { OnPreviewToggled(); }); });
 
     // The edit actions follow the focused field, its selection and text, and the clipboard.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditActions(); });
@@ -127,20 +127,20 @@ void TForm1::ConnectReactions()
     }
 }
 
-bool TForm1::Guard(const char* /*reaction*/, const std::function<void()>& body)
+bool MainWindow::Guard(const char* /*reaction*/, const std::function<void()>& body)
 {
     return RunGuarded(platform_, body);
 }
 
 // ---------------------------------------------------------------- start and end
 
-void TForm1::FormCreate()
+void MainWindow::OnCreate()
 {
-    StringGrid1->setHorizontalHeaderLabels({"Channels", "Counts"});
+    dataGrid_->setHorizontalHeaderLabels({"Channels", "Counts"});
     SetGridRowCount(2);
     FitGridColumns();
     counts_.clear();
-    Guard("FormCreate", [this] {
+    Guard("OnCreate", [this] {
         if (!store_) return;
         if (store_->OpenKeyReadOnly(kProgramSettingsKey)) {
             const std::string dir = store_->ReadString(kInitialDir);
@@ -153,34 +153,35 @@ void TForm1::FormCreate()
     });
 }
 
-void TForm1::FormDestroy()
+void MainWindow::OnDestroy()
 {
     if (store_) store_->CloseKey();
     store_.reset();
 }
 
-void TForm1::aCloseExecute()
+void MainWindow::OnClose()
 {
     close();
 }
 
-void TForm1::OpenDialog2Close()
+void MainWindow::RememberFolder()
 {
-    Guard("OpenDialog2Close", [this] {
+    Guard("RememberFolder", [this] {
         if (!store_) return;
         store_->OpenKey(kProgramSettingsKey, true);
         store_->WriteString(kInitialDir, PathBytes(QDir::currentPath()));
     });
 }
 
-std::optional<FileDialogResult> TForm1::RunOpenDialog(const FileDialogRequest& request)
+std::optional<FileDialogResult> MainWindow::RunOpenDialog(const FileDialogRequest& request)
 {
     auto result = platform_.OpenFileDialog(request);
-    OpenDialog2Close();
+    RememberFolder();
     return result;
 }
 
-bool TForm1::RunSaveDialog(const FileDialogRequest& request, const SaveStep& save, bool remember)
+bool MainWindow::RunSaveDialog(const FileDialogRequest& request, const SaveStep& save,
+                               bool remember)
 {
     const QString before = QDir::currentPath();
     const auto chosen = platform_.SaveFileDialog(request);
@@ -192,47 +193,47 @@ bool TForm1::RunSaveDialog(const FileDialogRequest& request, const SaveStep& sav
         QDir::setCurrent(before);
         throw;
     }
-    if (remember) OpenDialog2Close();
+    if (remember) RememberFolder();
     return chosen.has_value();
 }
 
 // ---------------------------------------------------------------- spectrum
 
-void TForm1::SetSpectrum(std::vector<uint32_t> counts, int32_t channelCount)
+void MainWindow::SetSpectrum(std::vector<uint32_t> counts, int32_t channelCount)
 {
     counts_ = std::move(counts);
     channelCount_ = channelCount;
 }
 
-QString TForm1::SpectrumName() const
+QString MainWindow::SpectrumName() const
 {
-    return Label1->text();
+    return spectrumNameLabel_->text();
 }
 
-int TForm1::GridRowCount() const
+int MainWindow::GridRowCount() const
 {
-    return StringGrid1->rowCount() + 1;
+    return dataGrid_->rowCount() + 1;
 }
 
-void TForm1::SetGridRowCount(int rows)
+void MainWindow::SetGridRowCount(int rows)
 {
     // The title row is the grid's header; the grid keeps at least one data row.
-    StringGrid1->setRowCount(std::max(rows, 2) - 1);
+    dataGrid_->setRowCount(std::max(rows, 2) - 1);
 }
 
-QString TForm1::GridCell(int col, int row) const
+QString MainWindow::GridCell(int col, int row) const
 {
     if (row == 0) {
-        const QTableWidgetItem* header = StringGrid1->horizontalHeaderItem(col);
+        const QTableWidgetItem* header = dataGrid_->horizontalHeaderItem(col);
         return header ? header->text() : QString();
     }
-    const QTableWidgetItem* item = StringGrid1->item(row - 1, col);
+    const QTableWidgetItem* item = dataGrid_->item(row - 1, col);
     return item ? item->text() : QString();
 }
 
-void TForm1::aOpenExecute()
+void MainWindow::OnOpen()
 {
-    Guard("aOpenExecute", [this] {
+    Guard("OnOpen", [this] {
         FileDialogRequest request;
         request.title = "Open";
         request.filter = "Spm-files (*.spm)|*.spm";
@@ -242,7 +243,7 @@ void TForm1::aOpenExecute()
     });
 }
 
-void TForm1::OpenSpectrumFile(const QString& path)
+void MainWindow::OpenSpectrumFile(const QString& path)
 {
     platform_.ProcessEvents();
     spmImage_.clear();
@@ -255,38 +256,38 @@ void TForm1::OpenSpectrumFile(const QString& path)
     counts_ = std::move(spectrum.counts);
     spmMode_ = spectrum.info.Mode;
 
-    UpDown5->SetPosition(FoldChannelAfterOpen(channelCount_));
-    if (CheckBox1->isChecked()) SetGridRowCount(channelCount_ + 1);
-    UpDown3->SetPosition(kMarginAfterOpen);
-    UpDown4->SetPosition(kMarginAfterOpen);
+    plotFoldSpin_->SetPosition(FoldChannelAfterOpen(channelCount_));
+    if (showDataBox_->isChecked()) SetGridRowCount(channelCount_ + 1);
+    plotIgnoreLeftSpin_->SetPosition(kMarginAfterOpen);
+    plotIgnoreRightSpin_->SetPosition(kMarginAfterOpen);
 
     const auto captions = SpmInfoCaptions(spectrum.info, locale_);
-    Label1->setText(PathText(spectrum.info.FileName));
-    Label2->setText(Latin1(captions[1]));
-    Label5->setText(Latin1(captions[2]));
-    cbSaveAsMode->setCurrentIndex(kSave512Add);
-    Label3->setText(Latin1(captions[3]));
-    Label4->setText(Latin1(captions[4]));
-    Label6->setText(Latin1(captions[5]));
+    spectrumNameLabel_->setText(PathText(spectrum.info.FileName));
+    fileSizeLabel_->setText(Latin1(captions[1]));
+    channelCountLabel_->setText(Latin1(captions[2]));
+    saveAsModeCombo_->setCurrentIndex(kSave512Add);
+    firstStampLabel_->setText(Latin1(captions[3]));
+    secondStampLabel_->setText(Latin1(captions[4]));
+    spmModeLabel_->setText(Latin1(captions[5]));
 
-    if (CheckBox7->isChecked()) {
+    if (guessExpDataBox_->isChecked()) {
         ExpHeader header = CurrentHeader();
-        GuessExpData(header, Latin1Bytes(Label1->text()));
-        MaskEdit1->SetModel(header.Serial);
-        Edit13->setText(Latin1(header.Description));
-        MaskEdit2->SetModel(header.BField);
-        MaskEdit3->SetModel(header.Temperature);
+        GuessExpData(header, Latin1Bytes(spectrumNameLabel_->text()));
+        serialEdit_->SetModel(header.Serial);
+        descriptionEdit_->setText(Latin1(header.Description));
+        bFieldEdit_->SetModel(header.BField);
+        temperatureEdit_->SetModel(header.Temperature);
     }
-    if (CheckBox6->isChecked()) GuessScale();
-    if (CheckBox5->isChecked()) RedrawPreview();
-    if (CheckBox1->isChecked()) FillDataGrid();
-    Edit13->setFocus(Qt::OtherFocusReason);
+    if (guessScaleBox_->isChecked()) GuessPreviewScale();
+    if (previewBox_->isChecked()) RedrawPreview();
+    if (showDataBox_->isChecked()) FillDataGrid();
+    descriptionEdit_->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::FillDataGrid()
+void MainWindow::FillDataGrid()
 {
     const int n = static_cast<int>(counts_.size());
-    StringGrid1->setUpdatesEnabled(false);
+    dataGrid_->setUpdatesEnabled(false);
     SetGridRowCount(std::max(2, n + 1));
     const QBrush fixed = palette().button();
     for (int i = 0; i < n; ++i) {
@@ -294,21 +295,21 @@ void TForm1::FillDataGrid()
         channel->setFlags(Qt::ItemIsEnabled);
         channel->setBackground(fixed);
         channel->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        StringGrid1->setItem(i, 0, channel);
+        dataGrid_->setItem(i, 0, channel);
         auto* count = new QTableWidgetItem(QString::number(counts_[static_cast<std::size_t>(i)]));
         count->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        StringGrid1->setItem(i, 1, count);
+        dataGrid_->setItem(i, 1, count);
     }
-    StringGrid1->setUpdatesEnabled(true);
+    dataGrid_->setUpdatesEnabled(true);
 }
 
-void TForm1::CheckBox1Click()
+void MainWindow::OnShowDataToggled()
 {
-    if (!CheckBox1->isChecked()) {
+    if (!showDataBox_->isChecked()) {
         SetGridRowCount(2);
-        delete StringGrid1->takeItem(0, 0);
-        delete StringGrid1->takeItem(0, 1);
+        delete dataGrid_->takeItem(0, 0);
+        delete dataGrid_->takeItem(0, 1);
     }
     else {
         FillDataGrid();
@@ -317,13 +318,15 @@ void TForm1::CheckBox1Click()
 
 // ---------------------------------------------------------------- EXP header and files
 
-ExpHeader TForm1::CurrentHeader() const
+ExpHeader MainWindow::CurrentHeader() const
 {
     // The fields' controls in the order of kExpHeaderFields; a masked field's is a
     // MaskEditField, whose model (mask included) is taken whole.
     const std::array<const QLineEdit*, kExpHeaderFieldCount> controls = {
-        MaskEdit1, Edit13,    MaskEdit2, MaskEdit3, Edit8,     Edit9,     Edit10,    MaskEdit4,
-        Edit11,    MaskEdit5, MaskEdit6, Edit12,    MaskEdit7, MaskEdit9, MaskEdit8, MaskEdit10};
+        serialEdit_,         descriptionEdit_, bFieldEdit_,      temperatureEdit_,
+        channelsEdit_,       ignoreLeftEdit_,  ignoreRightEdit_, foldingChannelEdit_,
+        countsMillionsEdit_, zeroSpeedEdit_,   calibrationEdit_, columnsEdit_,
+        extra1Edit_,         extra2Edit_,      extra3Edit_,      extra4Edit_};
     ExpHeader h;
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const ExpHeaderField& field = kExpHeaderFields[i];
@@ -335,35 +338,34 @@ ExpHeader TForm1::CurrentHeader() const
     return h;
 }
 
-int TForm1::SaveAsMode() const
+int MainWindow::SaveAsMode() const
 {
-    return std::max(0, cbSaveAsMode->currentIndex());
+    return std::max(0, saveAsModeCombo_->currentIndex());
 }
 
-void TForm1::cbSaveAsModeChange(int item)
+void MainWindow::OnSaveAsModeChanged(int item)
 {
     ExpHeader header = CurrentHeader();
     ApplySaveAsModeChange(header, item);
-    Edit8->setText(Latin1(header.Channels));
-    Edit9->setText(Latin1(header.IgnoreLeft));
-    Edit10->setText(Latin1(header.IgnoreRight));
-    MaskEdit4->SetModel(header.FoldingChannel);
+    channelsEdit_->setText(Latin1(header.Channels));
+    ignoreLeftEdit_->setText(Latin1(header.IgnoreLeft));
+    ignoreRightEdit_->setText(Latin1(header.IgnoreRight));
+    foldingChannelEdit_->SetModel(header.FoldingChannel);
 }
 
-void TForm1::SaveExpFile(const QString& target)
+void MainWindow::SaveExpFile(const QString& target)
 {
     WriteExpFile(PathBytes(target), CurrentHeader(), counts_, channelCount_, SaveAsMode());
 }
 
-void TForm1::aSaveExecute()
+void MainWindow::OnSave()
 {
-    Guard("aSaveExecute",
-          [this] { SaveExpFile(PathText(DefaultExpName(PathBytes(SpectrumName())))); });
+    Guard("OnSave", [this] { SaveExpFile(PathText(DefaultExpName(PathBytes(SpectrumName())))); });
 }
 
-void TForm1::aSaveAsExecute()
+void MainWindow::OnSaveAs()
 {
-    Guard("aSaveAsExecute", [this] {
+    Guard("OnSaveAs", [this] {
         FileDialogRequest request;
         request.title = "Save As";
         request.filter = "Exp-files (*.exp)|*.exp";
@@ -376,26 +378,26 @@ void TForm1::aSaveAsExecute()
     });
 }
 
-void TForm1::LoadHeaderFile(const QString& path)
+void MainWindow::LoadHeaderFile(const QString& path)
 {
     // Read first: a file that cannot be read leaves every field as it was.
     ApplyCalibrationValues(
         ParseCalibration(ReadWholeFile(PathBytes(path), kMaxCalibrationFileSize)));
 }
 
-void TForm1::ApplyCalibrationValues(const CalibrationValues& values)
+void MainWindow::ApplyCalibrationValues(const CalibrationValues& values)
 {
     ExpHeader header = CurrentHeader();
     ApplyCalibration(header, values);
-    Edit8->setText(Latin1(header.Channels));
-    MaskEdit6->SetModel(header.CalibrationConstant);
-    MaskEdit4->SetModel(header.FoldingChannel);
-    MaskEdit5->SetModel(header.ZeroSpeedChannel);
+    channelsEdit_->setText(Latin1(header.Channels));
+    calibrationEdit_->SetModel(header.CalibrationConstant);
+    foldingChannelEdit_->SetModel(header.FoldingChannel);
+    zeroSpeedEdit_->SetModel(header.ZeroSpeedChannel);
 }
 
-void TForm1::aLoadHeaderExecute()
+void MainWindow::OnLoadHeader()
 {
-    Guard("aLoadHeaderExecute", [this] {
+    Guard("OnLoadHeader", [this] {
         FileDialogRequest request;
         request.title = "Open";
         request.filter = "CAlibration files (*.cal)|*.cal";
@@ -407,7 +409,7 @@ void TForm1::aLoadHeaderExecute()
 
 // ---------------------------------------------------------------- standard edit actions
 
-void TForm1::UpdateEditActions()
+void MainWindow::UpdateEditActions()
 {
     auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     if (line && line->window() != this) line = nullptr;
@@ -415,15 +417,15 @@ void TForm1::UpdateEditActions()
     const bool selection = line && line->hasSelectedText();
     // A read-only field can be copied from, never changed.
     const bool editable = line && !line->isReadOnly();
-    EditCopy1->setEnabled(selection);
-    EditCut1->setEnabled(selection && editable);
-    EditDelete1->setEnabled(selection && editable);
-    EditPaste1->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
-    EditSelectAll1->setEnabled(line && !line->text().isEmpty());
-    EditUndo1->setEnabled(editable && (mask ? mask->CanUndo() : line->isUndoAvailable()));
+    copyAction_->setEnabled(selection);
+    cutAction_->setEnabled(selection && editable);
+    deleteAction_->setEnabled(selection && editable);
+    pasteAction_->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
+    selectAllAction_->setEnabled(line && !line->text().isEmpty());
+    undoAction_->setEnabled(editable && (mask ? mask->CanUndo() : line->isUndoAvailable()));
 }
 
-void TForm1::RunEditOp(EditOp op)
+void MainWindow::RunEditOp(EditOp op)
 {
     auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     if (!line || line->window() != this) return;
@@ -478,7 +480,7 @@ void TForm1::RunEditOp(EditOp op)
 
 // ---------------------------------------------------------------- drag and drop
 
-QString TForm1::DroppedSpmFile(const QMimeData* mime)
+QString MainWindow::DroppedSpmFile(const QMimeData* mime)
 {
     if (!mime || !mime->hasUrls()) return {};
     const QList<QUrl> urls = mime->urls();
@@ -488,17 +490,17 @@ QString TForm1::DroppedSpmFile(const QMimeData* mime)
     return path;
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* e)
+void MainWindow::dragEnterEvent(QDragEnterEvent* e)
 {
     if (!DroppedSpmFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
 }
 
-void TForm1::dragMoveEvent(QDragMoveEvent* e)
+void MainWindow::dragMoveEvent(QDragMoveEvent* e)
 {
     if (!DroppedSpmFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* e)
+void MainWindow::dropEvent(QDropEvent* e)
 {
     const QString path = DroppedSpmFile(e->mimeData());
     if (path.isEmpty()) return;
@@ -506,55 +508,55 @@ void TForm1::dropEvent(QDropEvent* e)
     OpenGivenFile(path);
 }
 
-void TForm1::OpenGivenFile(const QString& path)
+void MainWindow::OpenGivenFile(const QString& path)
 {
     Guard("OpenGivenFile", [&] {
         // Resolved before the folder changes: a relative name means the folder it was given in.
         const QString full = QFileInfo(path).absoluteFilePath();
         QDir::setCurrent(QFileInfo(full).absolutePath());
-        OpenDialog2Close();
+        RememberFolder();
         OpenSpectrumFile(full);
     });
 }
 
 // Both columns as wide as their widest possible text, and the grid never narrower than the
 // columns and the vertical scroll bar: a squeezed grid hid the last digits of large counts.
-void TForm1::FitGridColumns()
+void MainWindow::FitGridColumns()
 {
     // Probe cells in the first row hold the widest texts: channel 1023, count 2^32 - 1.
     std::unique_ptr<QTableWidgetItem> saved[2] = {
-        std::unique_ptr<QTableWidgetItem>(StringGrid1->takeItem(0, 0)),
-        std::unique_ptr<QTableWidgetItem>(StringGrid1->takeItem(0, 1))};
-    StringGrid1->setItem(0, 0, new QTableWidgetItem(QString::number(1023)));
-    StringGrid1->setItem(
+        std::unique_ptr<QTableWidgetItem>(dataGrid_->takeItem(0, 0)),
+        std::unique_ptr<QTableWidgetItem>(dataGrid_->takeItem(0, 1))};
+    dataGrid_->setItem(0, 0, new QTableWidgetItem(QString::number(1023)));
+    dataGrid_->setItem(
         0, 1, new QTableWidgetItem(QString::number(std::numeric_limits<std::uint32_t>::max())));
     int widths[2] = {};
     for (int col = 0; col < 2; ++col) {
-        const QModelIndex probe = StringGrid1->model()->index(0, col);
-        widths[col] = std::max(StringGrid1->sizeHintForIndex(probe).width(),
-                               StringGrid1->horizontalHeader()->sectionSizeHint(col));
-        delete StringGrid1->takeItem(0, col);
-        if (saved[col]) StringGrid1->setItem(0, col, saved[col].release());
+        const QModelIndex probe = dataGrid_->model()->index(0, col);
+        widths[col] = std::max(dataGrid_->sizeHintForIndex(probe).width(),
+                               dataGrid_->horizontalHeader()->sectionSizeHint(col));
+        delete dataGrid_->takeItem(0, col);
+        if (saved[col]) dataGrid_->setItem(0, col, saved[col].release());
     }
     widths[0] = std::max(64, widths[0]);
-    StringGrid1->setColumnWidth(0, widths[0]);
-    StringGrid1->setColumnWidth(1, widths[1]);
-    const int scrollBar = StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                                            StringGrid1->verticalScrollBar());
-    StringGrid1->setMinimumWidth(widths[0] + widths[1] + scrollBar + 2 * StringGrid1->frameWidth());
+    dataGrid_->setColumnWidth(0, widths[0]);
+    dataGrid_->setColumnWidth(1, widths[1]);
+    const int scrollBar = dataGrid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                          dataGrid_->verticalScrollBar());
+    dataGrid_->setMinimumWidth(widths[0] + widths[1] + scrollBar + 2 * dataGrid_->frameWidth());
 }
 
-void TForm1::showEvent(QShowEvent* e)
+void MainWindow::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
     if (shownOnce_) return;
     shownOnce_ = true;
     // The grid starts at its design width; the centre takes the rest.
-    const int total = Splitter1->width() - Splitter1->handleWidth();
-    if (total > 193) Splitter1->setSizes({193, total - 193});
+    const int total = splitter_->width() - splitter_->handleWidth();
+    if (total > 193) splitter_->setSizes({193, total - 193});
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* e)
+bool MainWindow::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::ToolTip) return true; // the window shows no tool tips
     return QMainWindow::eventFilter(watched, e);

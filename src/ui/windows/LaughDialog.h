@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ModalResult.h"
+#include "ui/windows/ModalResult.h"
 
 #include <QDialog>
 #include <QImage>
@@ -28,31 +28,41 @@ class XorShape : public QWidget {
 
 // The Laugh window: a picture, two name labels and two "X-ray" rectangles switched by a
 // check box. Each "Laugh!" builds a fresh one, so it always opens with "X-Ray" checked.
-class TForm4 : public QDialog, public ModalResult {
+class LaughDialog : public QDialog, public ModalResult {
     Q_OBJECT
 
   public:
-    explicit TForm4(QWidget* parent = nullptr);
+    explicit LaughDialog(QWidget* parent = nullptr);
 
     // Controls in painting order: later ones are drawn over earlier ones.
-    QLabel* Image1;
-    QLabel* Label1;
-    QLabel* Label2;
-    XorShape* Shape1;
-    XorShape* Shape2;
-    QPushButton* Button1;
-    QCheckBox* CheckBox1;
+    QLabel* pictureLabel() const { return pictureLabel_; }
+    QLabel* firstNameLabel() const { return firstNameLabel_; }
+    QLabel* secondNameLabel() const { return secondNameLabel_; }
+    XorShape* leftShape() const { return leftShape_; }
+    XorShape* rightShape() const { return rightShape_; }
+    QPushButton* closeButton() const { return closeButton_; }
+    QCheckBox* xRayBox() const { return xRayBox_; }
 
-    // The decoded picture shown by Image1.
+    // The decoded picture shown by pictureLabel_.
     const QImage& Picture() const { return picture; }
 
   public Q_SLOTS:
-    void CheckBox1Click();
+    void OnXRayToggled();
     // Escape ends the window like "Close": result 2.
     void reject() override;
 
   private:
     QImage picture;
+
+  private:
+    // Controls
+    QLabel* pictureLabel_ = nullptr;
+    QLabel* firstNameLabel_ = nullptr;
+    QLabel* secondNameLabel_ = nullptr;
+    XorShape* leftShape_ = nullptr;
+    XorShape* rightShape_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QCheckBox* xRayBox_ = nullptr;
 };
 
 } // namespace trv

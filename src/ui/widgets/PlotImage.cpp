@@ -1,4 +1,4 @@
-#include "ui/PlotImage.h"
+#include "ui/widgets/PlotImage.h"
 
 #include <QPaintEvent>
 #include <QPainter>

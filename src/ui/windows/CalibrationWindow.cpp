@@ -1,0 +1,394 @@
+#include "ui/windows/CalibrationWindow.h"
+
+#include "calibration/CalFile.h"
+#include "exp/ExpFile.h"
+#include "exp/ExpHeader.h"
+#include "platform/AppError.h"
+#include "platform/FileIo.h"
+#include "platform/SettingsStore.h"
+#include "spectrum/Spm.h"
+#include "ui/ErrorGuard.h"
+#include "ui/TextConvert.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace trv {
+
+namespace {
+
+constexpr const char* kReferenceLinesValue = "ReferenceLines";
+
+QString Text(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A decimal number with '.' as the point, nothing else around it but blanks.
+std::optional<double> ParseDecimal(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString WithError(double value, double error, int significant)
+{
+    return Text(PlainDecimal(value, significant)) + QString::fromUtf8(" \u00b1 ") +
+           Text(PlainDecimal(error, 2));
+}
+
+} // namespace
+
+CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, LocaleFormats locale,
+                                     QWidget* parent)
+    : QDialog(parent), platform_(platform), store_(store), locale_(std::move(locale))
+{
+    setObjectName("CalibrationWindow");
+    setWindowTitle("Velocity calibration");
+    setModal(true);
+    setSizeGripEnabled(true);
+
+    sourceLabel_ = new QLabel(this);
+    sourceLabel_->setObjectName("sourceLabel");
+    sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    browseButton_ = new QPushButton(QString::fromUtf8("&Reference file\u2026"), this);
+    fitButton_ = new QPushButton("&Fit", this);
+
+    plot_ = new CalibrationPlot(this);
+
+    linesTable_ = new QTableWidget(0, 1, this);
+    linesTable_->setObjectName("linesTable");
+    linesTable_->setHorizontalHeaderLabels({"Line (mm/s)"});
+    linesTable_->horizontalHeader()->setStretchLastSection(true);
+    linesTable_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    linesTable_->setMinimumWidth(fontMetrics().horizontalAdvance("Line (mm/s)") + 80);
+    addLineButton_ = new QPushButton("A&dd line", this);
+    removeLineButton_ = new QPushButton("Re&move line", this);
+    defaultLinesButton_ = new QPushButton("&Iron foil", this);
+    defaultLinesButton_->setToolTip("The six lines of an iron foil at room temperature");
+
+    auto value = [this](const char* name) {
+        auto* label = new QLabel("-", this);
+        label->setObjectName(name);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return label;
+    };
+    foldLabel_ = value("foldLabel");
+    zeroLabel_ = value("zeroLabel");
+    calLabel_ = value("calLabel");
+    vmaxLabel_ = value("vmaxLabel");
+    chi2Label_ = value("chi2Label");
+    linesFoundLabel_ = value("linesFoundLabel");
+    linesFoundLabel_->setWordWrap(true);
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName("statusLabel");
+    statusLabel_->setWordWrap(true);
+
+    applyButton_ = new QPushButton("&Apply to header", this);
+    saveCalButton_ = new QPushButton(QString::fromUtf8("&Save .cal\u2026"), this);
+    closeButton_ = new QPushButton("&Close", this);
+    for (QPushButton* b : {browseButton_, fitButton_, addLineButton_, removeLineButton_,
+                           defaultLinesButton_, applyButton_, saveCalButton_, closeButton_})
+        b->setAutoDefault(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel("Reference:", this));
+    top->addWidget(sourceLabel_, 1);
+    top->addWidget(browseButton_);
+
+    auto* results = new QFormLayout;
+    results->addRow("2xFolding channel", foldLabel_);
+    results->addRow("Zero speed channel", zeroLabel_);
+    results->addRow("Calibration constant\n(mm/s per channel)", calLabel_);
+    results->addRow("Maximum velocity (mm/s)", vmaxLabel_);
+    results->addRow(QString::fromUtf8("\u03c7\u00b2 / degrees of freedom"), chi2Label_);
+    results->addRow("Lines at channels", linesFoundLabel_);
+
+    auto* tableButtons = new QHBoxLayout;
+    tableButtons->addWidget(addLineButton_);
+    tableButtons->addWidget(removeLineButton_);
+    tableButtons->addWidget(defaultLinesButton_);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(new QLabel("Reference lines", this));
+    side->addWidget(linesTable_, 1);
+    side->addLayout(tableButtons);
+    side->addSpacing(8);
+    side->addLayout(results);
+    side->addWidget(statusLabel_);
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(plot_, 1);
+    middle->addLayout(side);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(fitButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(applyButton_);
+    buttons->addWidget(saveCalButton_);
+    buttons->addWidget(closeButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(middle, 1);
+    layout->addLayout(buttons);
+    resize(960, 600);
+
+    connect(browseButton_, &QPushButton::clicked, this, [this] { OnBrowse(); });
+    connect(fitButton_, &QPushButton::clicked, this, [this] { Guarded([this] { RunFit(); }); });
+    connect(addLineButton_, &QPushButton::clicked, this, [this] { OnAddLine(); });
+    connect(removeLineButton_, &QPushButton::clicked, this, [this] { OnRemoveLine(); });
+    connect(defaultLinesButton_, &QPushButton::clicked, this, [this] { OnDefaultLines(); });
+    connect(applyButton_, &QPushButton::clicked, this, [this] { OnApply(); });
+    connect(saveCalButton_, &QPushButton::clicked, this, [this] { OnSaveCal(); });
+    connect(closeButton_, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+    connect(linesTable_, &QTableWidget::cellChanged, this, [this] {
+        if (!fillingTable_) StoreReferenceLines();
+    });
+
+    LoadStoredReferenceLines();
+    ShowResults();
+}
+
+void CalibrationWindow::Guarded(const std::function<void()>& body)
+{
+    RunGuarded(platform_, body);
+}
+
+void CalibrationWindow::SetSubject(CalibrationSubject subject)
+{
+    subject_ = std::move(subject);
+    sourceLabel_->setText(subject_.name.isEmpty() ? QString("-") : subject_.name);
+    Guarded([this] { RunFit(); });
+}
+
+void CalibrationWindow::RunFit()
+{
+    fit_.reset();
+    refusal_.clear();
+    ShowResults();
+    if (subject_.counts.empty()) {
+        refusal_ =
+            "There is no spectrum to calibrate. Open an SPM file or choose a reference file.";
+        ShowResults();
+        return;
+    }
+    const std::vector<double> lines = ReferenceLines();
+    try {
+        fit_ =
+            CalibrateSpectrum(subject_.counts, subject_.channelCount, subject_.saveAsMode, lines);
+    }
+    catch (const AppError& e) {
+        refusal_ = "Cannot calibrate " + subject_.name + ": " + ErrorText(e.what());
+    }
+    ShowResults();
+}
+
+void CalibrationWindow::ShowResults()
+{
+    const bool ok = fit_.has_value();
+    applyButton_->setEnabled(ok);
+    saveCalButton_->setEnabled(ok);
+    statusLabel_->setText(refusal_);
+    statusLabel_->setVisible(!refusal_.isEmpty());
+    if (!ok) {
+        for (QLabel* l :
+             {foldLabel_, zeroLabel_, calLabel_, vmaxLabel_, chi2Label_, linesFoundLabel_})
+            l->setText("-");
+        plot_->Clear();
+        return;
+    }
+    const VelocityCalibration& r = fit_->result;
+    foldLabel_->setText(WithError(r.fold2x, r.fold2xErr, 8));
+    zeroLabel_->setText(WithError(r.zero, r.zeroErr, 7));
+    calLabel_->setText(WithError(r.cal, r.calErr, 6));
+    vmaxLabel_->setText(Text(PlainDecimal(r.vmax, 6)));
+    chi2Label_->setText(Text(PlainDecimal(r.chi2dof, 4)));
+    QStringList found;
+    for (double j : r.lineChannels)
+        found << Text(PlainDecimal(j, 5));
+    linesFoundLabel_->setText(found.join(", "));
+    const double varianceScale =
+        subject_.channelCount == 1024 && subject_.saveAsMode == kSave512Mean ? 0.5 : 1.0;
+    const std::vector<std::uint32_t> saved =
+        ReduceChannels(subject_.counts, subject_.channelCount, subject_.saveAsMode);
+    std::vector<double> lineVelocities;
+    for (double j : r.lineChannels)
+        lineVelocities.push_back((j - r.zero) * fit_->signedCal);
+    plot_->SetData(FoldForDisplay(saved, *fit_, varianceScale), std::move(lineVelocities));
+}
+
+void CalibrationWindow::OnBrowse()
+{
+    Guarded([this] {
+        FileDialogRequest request;
+        request.title = "Open reference spectrum";
+        request.filter = "SPM-files (*.spm)|*.spm";
+        const auto chosen = platform_.OpenFileDialog(request);
+        if (!chosen) return;
+        LoadReferenceFile(chosen->path);
+    });
+}
+
+void CalibrationWindow::LoadReferenceFile(const QString& path)
+{
+    // Read and parsed whole before anything changes: a bad file leaves the last fit standing.
+    const std::string pathBytes = PathBytes(path);
+    const SpmSpectrum spm = ParseSpmImage(ReadWholeFile(pathBytes), pathBytes, locale_);
+    CalibrationSubject subject = subject_;
+    subject.counts = spm.counts;
+    subject.channelCount = spm.info.ChannelCount;
+    subject.name = PathText(spm.info.FileName);
+    subject.stamps = StampDisplayText(spm.info.FirstStamp, locale_) + " - " +
+                     StampDisplayText(spm.info.SecondStamp, locale_);
+    SetSubject(std::move(subject));
+}
+
+void CalibrationWindow::OnApply()
+{
+    Guarded([this] {
+        if (!fit_) return;
+        const CalibrationValues values = CalibrationFieldTexts(fit_->result, subject_.foldMask);
+        if (onApply) onApply(values);
+    });
+}
+
+void CalibrationWindow::OnSaveCal()
+{
+    Guarded([this] {
+        if (!fit_) return;
+        // Refused before the dialog when the values do not fit the header's fields.
+        CalibrationFieldTexts(fit_->result, subject_.foldMask);
+        FileDialogRequest request;
+        request.title = "Save calibration";
+        request.filter = "CAlibration files (*.cal)|*.cal";
+        request.proposedName = PathText(ChangeFileExt(PathBytes(subject_.name), ".cal"));
+        request.overwritePrompt = true;
+        const auto chosen = platform_.SaveFileDialog(request);
+        if (!chosen) return;
+        SaveCalFile(chosen->path);
+    });
+}
+
+void CalibrationWindow::SaveCalFile(const QString& target)
+{
+    if (!fit_) return;
+    CalibrationSource source;
+    source.fileName = PathBytes(subject_.name);
+    source.stamps = subject_.stamps;
+    source.date = CalibrationDateNow();
+    source.mode = SavedChannelsCaption(subject_.channelCount, subject_.saveAsMode);
+    WriteFileAtomic(PathBytes(target), FormatCalibrationFile(fit_->result, subject_.foldMask,
+                                                             source, ReferenceLines()));
+}
+
+std::vector<double> CalibrationWindow::ReferenceLines() const
+{
+    std::vector<double> lines;
+    for (int row = 0; row < linesTable_->rowCount(); ++row) {
+        const QTableWidgetItem* item = linesTable_->item(row, 0);
+        const std::string text = item ? item->text().toStdString() : std::string();
+        if (text.find_first_not_of(' ') == std::string::npos) continue; // an empty row
+        const auto value = ParseDecimal(text);
+        if (!value) throw AppError(NotAFloatText(EscapeControlBytes(text)));
+        lines.push_back(*value);
+    }
+    return lines;
+}
+
+void CalibrationWindow::SetReferenceLines(const std::vector<double>& lines)
+{
+    fillingTable_ = true;
+    linesTable_->setRowCount(static_cast<int>(lines.size()));
+    for (int row = 0; row < static_cast<int>(lines.size()); ++row)
+        linesTable_->setItem(row, 0, new QTableWidgetItem(QString::number(lines[row], 'g', 10)));
+    fillingTable_ = false;
+}
+
+void CalibrationWindow::OnAddLine()
+{
+    const int row = linesTable_->rowCount();
+    linesTable_->insertRow(row);
+    linesTable_->setCurrentCell(row, 0);
+    linesTable_->editItem(linesTable_->item(row, 0));
+}
+
+void CalibrationWindow::OnRemoveLine()
+{
+    const int row = linesTable_->currentRow();
+    if (row < 0) return;
+    linesTable_->removeRow(row);
+    StoreReferenceLines();
+}
+
+void CalibrationWindow::OnDefaultLines()
+{
+    SetReferenceLines(DefaultReferenceLines());
+    StoreReferenceLines();
+}
+
+void CalibrationWindow::LoadStoredReferenceLines()
+{
+    std::vector<double> lines;
+    try {
+        if (store_.OpenKeyReadOnly(kProgramSettingsKey)) {
+            const std::string stored = store_.ReadString(kReferenceLinesValue);
+            store_.CloseKey();
+            std::string_view rest = stored;
+            while (!rest.empty()) {
+                const auto space = rest.find(' ');
+                const std::string_view word = rest.substr(0, space);
+                if (!word.empty()) {
+                    const auto value = ParseDecimal(word);
+                    if (!value) {
+                        lines.clear();
+                        break;
+                    }
+                    lines.push_back(*value);
+                }
+                if (space == std::string_view::npos) break;
+                rest.remove_prefix(space + 1);
+            }
+        }
+    }
+    catch (const AppError&) {
+        lines.clear(); // a damaged store gives the default table
+    }
+    if (store_.HasOpenKey()) store_.CloseKey();
+    SetReferenceLines(lines.size() >= 2 ? lines : DefaultReferenceLines());
+}
+
+void CalibrationWindow::StoreReferenceLines()
+{
+    Guarded([this] {
+        std::string text;
+        for (double line : ReferenceLines()) {
+            if (!text.empty()) text += ' ';
+            text += QString::number(line, 'g', 10).toStdString();
+        }
+        if (store_.OpenKey(kProgramSettingsKey, true)) {
+            store_.WriteString(kReferenceLinesValue, text);
+            store_.CloseKey();
+        }
+    });
+}
+
+} // namespace trv
