@@ -10,7 +10,7 @@ PKG_BUILD  ?= build-pkg
 CMAKE_ARGS ?=
 WERROR     ?= ON
 
-.PHONY: all deps build run test test-asan bench fuzz clean package check-package
+.PHONY: all deps build run test test-asan bench fuzz clean package check-package check-format
 
 all: build
 
@@ -68,6 +68,10 @@ package: deps
 # program on a private X display and removes the package again.
 check-package:
 	@PKG_BUILD=$(PKG_BUILD) ./scripts/check-package
+
+# Every tracked C++ file as .clang-format lays it out.
+check-format: deps
+	git ls-files '*.cpp' '*.h' '*.inl' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -1,8 +1,8 @@
 #include "BenchSamples.h"
 
+#include "asciitable/AsciiExport.h"
 #include "exp/ExpFile.h"
 #include "exp/ExpHeader.h"
-#include "export/AsciiExport.h"
 #include "spectrum/Spm.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 // a text for the fit rule and the re-flow on their own.
 #include "FuzzCheck.h"
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpHeader.h"
 #include "exp/MaskedField.h"
 

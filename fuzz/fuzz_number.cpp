@@ -6,7 +6,7 @@
 //   2: two field texts and a few counts through BuildASCIITable.
 #include "FuzzCheck.h"
 
-#include "export/AsciiExport.h"
+#include "asciitable/AsciiExport.h"
 #include "platform/AppError.h"
 
 #include <cerrno>

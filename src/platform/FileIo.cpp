@@ -74,12 +74,12 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
     if (::fstat(fd.get(), &st) != 0) throw ErrnoError(errno);
     if (S_ISDIR(st.st_mode)) throw IoError(kIoAccessDenied);
     if (!S_ISREG(st.st_mode)) {
-        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": it is " +
+        throw AppError("Cannot open " + EscapeControlBytes(LastPathComponent(path)) + ": it is " +
                        FileKindText(st.st_mode) + ", not a regular file");
     }
     if (static_cast<unsigned long long>(st.st_size) > maxSize) {
-        throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) + ": the file is " +
-                       std::to_string(st.st_size) + " bytes long; files over " +
+        throw AppError("Cannot open " + EscapeControlBytes(LastPathComponent(path)) +
+                       ": the file is " + std::to_string(st.st_size) + " bytes long; files over " +
                        std::to_string(maxSize) + " bytes are not read");
     }
     // One read for a file that is as long as fstat said: a read that returns less than it
@@ -98,7 +98,7 @@ std::string ReadWholeFile(const std::string& path, std::size_t maxSize)
         }
         used += static_cast<std::size_t>(n);
         if (used > maxSize) {
-            throw AppError("Cannot open " + EscapeControlBytes(FileNameOf(path)) +
+            throw AppError("Cannot open " + EscapeControlBytes(LastPathComponent(path)) +
                            ": the file is longer than " + std::to_string(maxSize) +
                            " bytes; such files are not read");
         }
@@ -307,10 +307,13 @@ void SyncFolders(const std::vector<std::string>& folders)
     }
 }
 
-std::string FileNameOf(std::string_view path)
+std::string LastPathComponent(std::string_view path)
 {
-    const auto cut = path.find_last_of("/\\:");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+    size_t start = 0;
+    const size_t sep = path.find_last_of("/\\");
+    if (sep != std::string_view::npos) start = sep + 1;
+    if (start == 0 && path.size() >= 2 && path[1] == ':') start = 2;
+    return std::string(path.substr(start));
 }
 
 std::string ChangeFileExt(std::string_view name, std::string_view ext)

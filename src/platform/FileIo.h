@@ -38,8 +38,9 @@ RenameFunction SetRenameFunctionForTesting(RenameFunction rename);
 // where the file system has no unnamed ones. Returns the setting in force before.
 bool SetUnnamedTemporaryFilesForTesting(bool use);
 
-// Last component of a path: the text after the last '/', '\' or ':'.
-std::string FileNameOf(std::string_view path);
+// Last component of a path: the text after the last folder separator ('/' or '\') or a drive
+// colon ("C:name.spm"). A colon elsewhere is part of a name, as it may be on this system.
+std::string LastPathComponent(std::string_view path);
 
 // Replaces the extension of name (which may hold a folder) by ext (".exp", ".txt", ...):
 // if the part after the last '/', '\' or ':' holds a '.', everything from its last '.' on is

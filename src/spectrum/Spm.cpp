@@ -1,6 +1,7 @@
 #include "spectrum/Spm.h"
 
 #include "platform/AppError.h"
+#include "platform/FileIo.h"
 
 #include <cstddef>
 #include <limits>
@@ -30,16 +31,6 @@ uint32_t ReadU32Le(std::string_view bytes, size_t offset)
 }
 
 } // namespace
-
-std::string LastPathComponent(std::string_view path)
-{
-    size_t start = 0;
-    const size_t sep = path.find_last_of("/\\");
-    if (sep != std::string_view::npos) start = sep + 1;
-    // A drive colon ("C:name.spm") ends the drive part just like a separator.
-    if (start == 0 && path.size() >= 2 && path[1] == ':') start = 2;
-    return std::string(path.substr(start));
-}
 
 SpmSpectrum ParseSpmImage(std::string_view bytes, std::string_view path,
                           const LocaleFormats& locale)

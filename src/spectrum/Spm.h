@@ -40,9 +40,6 @@ inline constexpr const char* kSpmTooLargeText = "Not a valid SPM file: the file 
 SpmSpectrum ParseSpmImage(std::string_view bytes, std::string_view path,
                           const LocaleFormats& locale);
 
-// The text after the last folder separator ('/' or '\') or a drive colon.
-std::string LastPathComponent(std::string_view path);
-
 // The six "SPM Info" captions after an open: name, "N bytes", "N channels", first stamp,
 // second stamp, "Mode : PCA2  (Header: N)". PCA2 stamps show decoded only when both decoded.
 std::array<std::string, 6> SpmInfoCaptions(const SpmInfo& info, const LocaleFormats& locale);

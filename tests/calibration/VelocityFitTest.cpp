@@ -1,8 +1,8 @@
 #include "calibration/VelocityFit.h"
 #include "SyntheticReference.h"
-#include "calibration/CalFile.h"
+#include "calibration/CalFileWriter.h"
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpFile.h"
 #include "exp/ExpHeader.h"
 #include "platform/AppError.h"

@@ -2,7 +2,7 @@
 // refusals that name the file and count as failures.
 #include "CliTestSupport.h"
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpHeader.h"
 
 #include <gmock/gmock.h>

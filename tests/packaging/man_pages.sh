@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The manual pages: both render without a warning and have a whatis line, each has the sections
-# a reader looks for, and every option the converter's --help lists has an entry in its page.
+# a reader looks for, and the converter's page documents exactly the options its --help lists
+# (--help prints the option table itself; the bash completion reads it from there).
 #   man_pages.sh CONVERTER MAN_DIR
 set -euo pipefail
 convert=$1 man_dir=$2
@@ -36,6 +37,11 @@ options=$("$convert" --help |
 for option in $options; do
   grep -qE -- "^ +(-[a-zA-Z], )?$option( |,|$)" <<<"$text" ||
     fail "$option (in --help) has no entry in trevandel-convert(1)"
+done
+documented=$(sed -n 's/^ \{1,8\}\(-[a-zA-Z], \)\{0,1\}\(--[a-z0-9][-a-z0-9]*\).*/\2/p' <<<"$text" | sort -u)
+for option in $documented; do
+  grep -qx -- "$option" <<<"$options" ||
+    fail "$option has an entry in trevandel-convert(1) but is not an option (--help)"
 done
 [ $status -eq 0 ] && echo "ok: both pages render cleanly; $(wc -l <<<"$options") options documented"
 exit $status

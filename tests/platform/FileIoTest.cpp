@@ -88,13 +88,13 @@ TEST(FileNames, LastComponentAndExtensionChange)
     // clang-format off
     const std::pair<const char*, const char*> names[] = {
         {"/data/run1/ha1234.spm", "ha1234.spm"}, {"C:\\x\\y.spm", "y.spm"}, {"c:y.spm", "y.spm"},
-        {"plain", "plain"}};
+        {"plain", "plain"}, {"/data/", ""}, {"", ""}, {"/runs/12:30.spm", "12:30.spm"}};
     const std::pair<const char*, const char*> exts[] = {
         {"sample.spm", "sample.txt"}, {"table", "table.txt"}, {"/a.b/table", "/a.b/table.txt"},
         {"a.tar.gz", "a.tar.txt"}, {"-", "-.txt"}};
     // clang-format on
     for (const auto& [path, name] : names)
-        EXPECT_EQ(FileNameOf(path), name);
+        EXPECT_EQ(LastPathComponent(path), name) << path;
     for (const auto& [path, changed] : exts)
         EXPECT_EQ(ChangeFileExt(path, ".txt"), changed);
 }

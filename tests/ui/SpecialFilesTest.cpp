@@ -4,8 +4,8 @@
 #include "ModalScript.h"
 #include "UiTestSupport.h"
 
+#include "asciitable/AsciiExport.h"
 #include "exp/ExpFile.h"
-#include "export/AsciiExport.h"
 #include "ui/widgets/MaskEditField.h"
 #include "ui/windows/CombineSpectraDialog.h"
 
@@ -116,7 +116,7 @@ TEST_F(SpecialFiles, NulInACalibrationValueIsShownEscapedNotCutShort)
     f.loadHeaderAction()->trigger();
     ASSERT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
     ASSERT_EQ(f.calibrationEdit()->Value().substr(0, 6), "0.0" + nul + "41");
-    f.Guard("SaveASCII", [&] { f.SaveASCIIFile(Work("table.txt"), kXAxisVelocity, 1); });
+    f.Guard([&] { f.SaveASCIIFile(Work("table.txt"), kXAxisVelocity, 1); });
     EXPECT_EQ(platform_.errors, QStringList{"'0.0\\x0041 ' is not a valid floating point value"});
     EXPECT_FALSE(QFile::exists(Work("table.txt")));
 }

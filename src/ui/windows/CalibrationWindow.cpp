@@ -1,6 +1,7 @@
 #include "ui/windows/CalibrationWindow.h"
 
-#include "calibration/CalFile.h"
+#include "asciitable/AsciiExport.h"
+#include "calibration/CalFileWriter.h"
 #include "exp/ExpFile.h"
 #include "exp/ExpHeader.h"
 #include "platform/AppError.h"
@@ -19,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace trv {
@@ -33,20 +33,15 @@ QString Text(const std::string& s)
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// A decimal number with '.' as the point, nothing else around it but blanks.
+// A table entry as a number, read as the header's number fields are; nullopt when it is none.
 std::optional<double> ParseDecimal(std::string_view text)
 {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value))
+    try {
+        return DotStrToFloat(text);
+    }
+    catch (const AppError&) {
         return std::nullopt;
-    return value;
+    }
 }
 
 QString WithError(double value, double error, int significant)

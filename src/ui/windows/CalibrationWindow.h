@@ -1,7 +1,7 @@
 #pragma once
 
+#include "calibration/CalFileReader.h"
 #include "calibration/VelocityFit.h"
-#include "exp/Calibration.h"
 #include "exp/MaskedField.h"
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"

@@ -1,6 +1,6 @@
 #include "ui/windows/MainWindow.h"
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpFile.h"
 #include "platform/FileIo.h"
 #include "plot/GraphicControls.h"
@@ -92,30 +92,29 @@ void MainWindow::ConnectReactions()
 
     // Every change of the box runs the reaction, also one made from code.
     connect(showDataBox_, &QCheckBox::toggled, this,
-            [this] { Guard("OnShowDataToggled", [this] { OnShowDataToggled(); }); });
+            [this] { Guard([this] { OnShowDataToggled(); }); });
     // Only a choice by the user runs the reaction; selections from code don't.
-    connect(saveAsModeCombo_, &QComboBox::activated, this, [this](int item) {
-        Guard("OnSaveAsModeChanged", [=, this] { OnSaveAsModeChanged(item); });
-    });
+    connect(saveAsModeCombo_, &QComboBox::activated, this,
+            [this](int item) { Guard([=, this] { OnSaveAsModeChanged(item); }); });
 
     connect(previewButton_, &QPushButton::clicked, this,
-            [this] { Guard("OnPreviewClicked", [this] { OnPreviewClicked(); }); });
+            [this] { Guard([this] { OnPreviewClicked(); }); });
     connect(viewButton_, &QPushButton::clicked, this,
-            [this] { Guard("OnViewClicked", [this] { OnViewClicked(); }); });
+            [this] { Guard([this] { OnViewClicked(); }); });
     connect(scaleEdit_, &QLineEdit::textChanged, this,
-            [this] { Guard("OnScaleChanged", [this] { OnScaleChanged(); }); });
+            [this] { Guard([this] { OnScaleChanged(); }); });
     connect(plotFoldEdit_, &QLineEdit::textChanged, this,
-            [this] { Guard("OnPlotFoldChanged", [this] { OnPlotFoldChanged(); }); });
+            [this] { Guard([this] { OnPlotFoldChanged(); }); });
     connect(plotFoldSpin_, &UpDown::Changing, this,
-            [this] { Guard("OnPlotFoldStepped", [this] { OnPlotFoldStepped(); }); });
+            [this] { Guard([this] { OnPlotFoldStepped(); }); });
     connect(foldedBox_, &QCheckBox::clicked, this,
-            [this] { Guard("OnFoldedToggled", [this] { OnFoldedToggled(); }); });
+            [this] { Guard([this] { OnFoldedToggled(); }); });
     connect(errorLinesBox_, &QCheckBox::clicked, this,
-            [this] { Guard("OnErrorLinesToggled", [this] { OnErrorLinesToggled(); }); });
+            [this] { Guard([this] { OnErrorLinesToggled(); }); });
     connect(drawMeanBox_, &QCheckBox::clicked, this,
-            [this] { Guard("OnDrawMeanToggled", [this] { OnDrawMeanToggled(); }); });
+            [this] { Guard([this] { OnDrawMeanToggled(); }); });
     connect(previewBox_, &QCheckBox::clicked, this,
-            [this] { Guard("OnPreviewToggled", [this] { OnPreviewToggled(); }); });
+            [this] { Guard([this] { OnPreviewToggled(); }); });
 
     // The edit actions follow the focused field, its selection and text, and the clipboard.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditActions(); });
@@ -127,7 +126,7 @@ void MainWindow::ConnectReactions()
     }
 }
 
-bool MainWindow::Guard(const char* /*reaction*/, const std::function<void()>& body)
+bool MainWindow::Guard(const std::function<void()>& body)
 {
     return RunGuarded(platform_, body);
 }
@@ -140,7 +139,7 @@ void MainWindow::OnCreate()
     SetGridRowCount(2);
     FitGridColumns();
     counts_.clear();
-    Guard("OnCreate", [this] {
+    Guard([this] {
         if (!store_) return;
         if (store_->OpenKeyReadOnly(kProgramSettingsKey)) {
             const std::string dir = store_->ReadString(kInitialDir);
@@ -166,7 +165,7 @@ void MainWindow::OnClose()
 
 void MainWindow::RememberFolder()
 {
-    Guard("RememberFolder", [this] {
+    Guard([this] {
         if (!store_) return;
         store_->OpenKey(kProgramSettingsKey, true);
         store_->WriteString(kInitialDir, PathBytes(QDir::currentPath()));
@@ -233,7 +232,7 @@ QString MainWindow::GridCell(int col, int row) const
 
 void MainWindow::OnOpen()
 {
-    Guard("OnOpen", [this] {
+    Guard([this] {
         FileDialogRequest request;
         request.title = "Open";
         request.filter = "Spm-files (*.spm)|*.spm";
@@ -360,12 +359,12 @@ void MainWindow::SaveExpFile(const QString& target)
 
 void MainWindow::OnSave()
 {
-    Guard("OnSave", [this] { SaveExpFile(PathText(DefaultExpName(PathBytes(SpectrumName())))); });
+    Guard([this] { SaveExpFile(PathText(DefaultExpName(PathBytes(SpectrumName())))); });
 }
 
 void MainWindow::OnSaveAs()
 {
-    Guard("OnSaveAs", [this] {
+    Guard([this] {
         FileDialogRequest request;
         request.title = "Save As";
         request.filter = "Exp-files (*.exp)|*.exp";
@@ -397,7 +396,7 @@ void MainWindow::ApplyCalibrationValues(const CalibrationValues& values)
 
 void MainWindow::OnLoadHeader()
 {
-    Guard("OnLoadHeader", [this] {
+    Guard([this] {
         FileDialogRequest request;
         request.title = "Open";
         request.filter = "CAlibration files (*.cal)|*.cal";
@@ -510,7 +509,7 @@ void MainWindow::dropEvent(QDropEvent* e)
 
 void MainWindow::OpenGivenFile(const QString& path)
 {
-    Guard("OpenGivenFile", [&] {
+    Guard([&] {
         // Resolved before the folder changes: a relative name means the folder it was given in.
         const QString full = QFileInfo(path).absoluteFilePath();
         QDir::setCurrent(QFileInfo(full).absolutePath());

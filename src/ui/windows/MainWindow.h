@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpHeader.h"
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"
@@ -146,7 +146,7 @@ class MainWindow : public QMainWindow, public PreviewHost {
 
     // Runs one reaction through RunGuarded; an error it raises is shown to the user. False when
     // it failed.
-    bool Guard(const char* reaction, const std::function<void()>& body);
+    bool Guard(const std::function<void()>& body);
 
     // File dialogs of this window: each opens in the current folder and runs RememberFolder
     // when it closes, chosen or cancelled.

@@ -40,11 +40,11 @@ void MainWindow::CreatePreviewWindow()
     specialMenu_->addAction(findFoldingChannelAction_);
 
     connect(saveBitmapAction_, &QAction::triggered, this,
-            [this] { Guard("OnSaveBitmap", [this] { OnSaveBitmap(); }); });
+            [this] { Guard([this] { OnSaveBitmap(); }); });
     connect(openBitmapAction_, &QAction::triggered, this,
-            [this] { Guard("OpenLastBitmap", [this] { OpenLastBitmap(); }); });
+            [this] { Guard([this] { OpenLastBitmap(); }); });
     connect(findFoldingChannelAction_, &QAction::triggered, this,
-            [this] { Guard("OnFindFoldingChannel", [this] { OnFindFoldingChannel(); }); });
+            [this] { Guard([this] { OnFindFoldingChannel(); }); });
     connect(previewImage_, &PlotImage::Resized, this, [this] { OnPreviewImageResized(); });
 }
 
@@ -99,7 +99,7 @@ void MainWindow::OnPreviewImageResized()
         ClearPreview();
         break;
     case PlotImage::Shows::Plot:
-        Guard("OnPreviewImageResized", [this] {
+        Guard([this] {
             try {
                 previewImage_->RedrawLast();
             }

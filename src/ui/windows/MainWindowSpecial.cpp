@@ -1,5 +1,5 @@
 // The main window's "Special" and "Help" menus and the ASCII export.
-#include "export/AsciiExport.h"
+#include "asciitable/AsciiExport.h"
 #include "platform/FileIo.h"
 #include "plot/GraphicControls.h"
 #include "plot/Plot.h"
@@ -133,7 +133,7 @@ void MainWindow::OnLaugh()
 
 void MainWindow::OnSaveAscii()
 {
-    Guard("OnSaveAscii", [this] {
+    Guard([this] {
         if (counts_.empty()) {
             platform_.MessageBox(kNoSpectrumText);
             return;

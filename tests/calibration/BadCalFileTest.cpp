@@ -3,7 +3,7 @@
 #include "support/BadCorpus.h"
 #include "support/FaultFolders.h"
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpFile.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "support/FaultFolders.h"
 
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 #include "exp/ExpFile.h"
 
 #include <gtest/gtest.h>

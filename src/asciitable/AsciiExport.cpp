@@ -1,4 +1,4 @@
-#include "export/AsciiExport.h"
+#include "asciitable/AsciiExport.h"
 
 #include "exp/ExpFile.h"
 #include "platform/AppError.h"

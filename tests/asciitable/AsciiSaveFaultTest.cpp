@@ -1,7 +1,7 @@
 // Saving an ASCII table, built whole first and then written in one go, through failing folders.
 #include "support/SaveFaults.h"
 
-#include "export/AsciiExport.h"
+#include "asciitable/AsciiExport.h"
 
 #include <vector>
 

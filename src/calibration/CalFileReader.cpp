@@ -1,4 +1,4 @@
-#include "exp/Calibration.h"
+#include "calibration/CalFileReader.h"
 
 #include "platform/FileIo.h"
 #include "platform/TextLineReader.h"

@@ -1,6 +1,6 @@
 #include "support/FaultFolders.h"
 
-#include "export/AsciiExport.h"
+#include "asciitable/AsciiExport.h"
 
 #include <gtest/gtest.h>
 

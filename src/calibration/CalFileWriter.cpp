@@ -1,4 +1,4 @@
-#include "calibration/CalFile.h"
+#include "calibration/CalFileWriter.h"
 
 #include "exp/ExpHeader.h"
 #include "platform/AppError.h"

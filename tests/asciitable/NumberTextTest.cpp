@@ -1,4 +1,4 @@
-#include "export/AsciiExport.h"
+#include "asciitable/AsciiExport.h"
 #include "platform/AppError.h"
 
 #include <gtest/gtest.h>
