@@ -6,6 +6,8 @@
 #include "calibration/VelocityFit.h"
 #include "cli/Batch.h"
 #include "cli/ConvertOptions.h"
+#include "cli/FileIdentity.h"
+#include "cli/OutputClaims.h"
 #include "cli/PreviewPlot.h"
 #include "exp/ExpFile.h"
 #include "exp/ExpHeader.h"
@@ -14,14 +16,11 @@
 #include "spectrum/Spm.h"
 
 #include <algorithm>
-#include <compare>
 #include <exception>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace trv {
 
@@ -32,30 +31,6 @@ std::string_view FolderPart(std::string_view path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-// A file as the file system knows it, whatever path spells it.
-struct FileId {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    auto operator<=>(const FileId&) const = default;
-};
-
-FileId IdOf(const struct stat& st)
-{
-    return {st.st_dev, st.st_ino};
-}
-
-// What a path names now: the entry itself and, for a symbolic link, the file it leads to.
-// Nothing for a path that names nothing. True when it names a regular file itself.
-bool AddIdentities(const std::string& path, std::set<FileId>& ids)
-{
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return false;
-    ids.insert(IdOf(st));
-    if (!S_ISLNK(st.st_mode)) return S_ISREG(st.st_mode);
-    if (::stat(path.c_str(), &st) == 0) ids.insert(IdOf(st));
-    return false;
 }
 
 // Smaller batches are over before threads would pay off.
@@ -100,7 +75,7 @@ class Converter {
     Converter(const ConvertOptions& options, const LocaleFormats& locale,
               std::optional<CalibrationValues> calibration, std::set<FileId> inputs)
         : options_(options), locale_(locale), calibration_(std::move(calibration)),
-          inputs_(std::move(inputs))
+          claims_(std::move(inputs))
     {
     }
 
@@ -128,7 +103,7 @@ class Converter {
             if (steps[i].kind != Step::Kind::Save) continue;
             std::optional<std::string> refusal;
             try {
-                refusal = Claim(steps[i]);
+                refusal = claims_.Claim(steps[i].folder, steps[i].file, steps[i].replacesInput);
             }
             catch (const std::exception& e) {
                 refusal = e.what();
@@ -182,7 +157,7 @@ class Converter {
     void Sync() const
     {
         std::vector<std::string> folders;
-        for (const auto& [id, folder] : folders_)
+        for (const auto& [id, folder] : claims_.Folders())
             folders.push_back(folder);
         SyncFolders(folders);
     }
@@ -315,37 +290,6 @@ class Converter {
         }
     }
 
-    // An output is refused when it would replace a file this run reads (a second run over
-    // "*" names the first run's EXP files too), or an output claimed earlier in this run
-    // (two inputs of the same name from different folders into one --output-dir, or one
-    // file named twice). Both compare files, not spellings of paths.
-    std::optional<std::string> Claim(const Step& save)
-    {
-        const std::string& folder = save.folder;
-        const std::string& target = save.file;
-        if (save.replacesInput) return "not converted: " + target + " is an input of this run";
-        const std::optional<FileId> folderId = FolderId(folder);
-        // A folder that cannot be found fails the write anyway; its spelling stands in.
-        const std::string name = target.substr(folder.size());
-        if (!written_.insert({folderId.value_or(FileId{}), folderId ? "" : folder, name}).second) {
-            return "not converted: " + target +
-                   " was already written for an earlier file of this run";
-        }
-        if (folderId) folders_.emplace(*folderId, folder);
-        return std::nullopt;
-    }
-
-    std::optional<FileId> FolderId(const std::string& folder)
-    {
-        const auto known = folderIds_.find(folder);
-        if (known != folderIds_.end()) return known->second;
-        struct stat st {};
-        std::optional<FileId> id;
-        if (::stat(folder.empty() ? "." : folder.c_str(), &st) == 0) id = IdOf(st);
-        folderIds_.emplace(folder, id);
-        return id;
-    }
-
     static std::string WithSlash(const std::string& dir)
     {
         return dir.back() == '/' ? dir : dir + '/';
@@ -359,32 +303,17 @@ class Converter {
     {
         return {Step::Kind::Print, {}, std::move(text), {}, {}, false};
     }
-    // Whether the output would replace an input is found out here, on the worker: the
-    // outputs written meanwhile cannot change the answer, since none replaces an input and
-    // none is an input itself.
+    // Whether the output would replace an input is found out here, on the worker.
     Step Saved(std::string folder, std::string target) const
     {
-        std::set<FileId> replaced;
-        AddIdentities(target, replaced);
-        const bool replacesInput = std::any_of(replaced.begin(), replaced.end(),
-                                               [this](FileId id) { return inputs_.contains(id); });
+        const bool replacesInput = claims_.ReplacesInput(target);
         return {Step::Kind::Save, std::move(target), {}, std::move(folder), {}, replacesInput};
     }
-
-    struct Output {
-        FileId folder;
-        std::string folderText; // only when the folder could not be found
-        std::string name;
-        auto operator<=>(const Output&) const = default;
-    };
 
     const ConvertOptions& options_;
     const LocaleFormats& locale_;
     std::optional<CalibrationValues> calibration_;
-    const std::set<FileId> inputs_;
-    std::set<Output> written_;
-    std::map<std::string, std::optional<FileId>> folderIds_;
-    std::map<FileId, std::string> folders_; // one spelling per folder, for the sync
+    OutputClaims claims_;
 };
 
 } // namespace
