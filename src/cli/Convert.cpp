@@ -16,11 +16,14 @@
 #include "spectrum/Spm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <string_view>
+
+#include <sys/stat.h>
 
 namespace trv {
 
@@ -31,6 +34,19 @@ std::string_view FolderPart(std::string_view path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+// Why outputs cannot go into --output-dir DIR, if they cannot: it is not there, or not a folder.
+// Said before anything is written, instead of the write's own "File not found".
+std::optional<std::string> OutputFolderRefusal(const std::string& dir)
+{
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) return std::nullopt; // the write will say why
+        return "the output folder " + dir + " does not exist";
+    }
+    if (!S_ISDIR(st.st_mode)) return "the output folder " + dir + " is not a folder";
+    return std::nullopt;
 }
 
 // Smaller batches are over before threads would pay off.
@@ -185,9 +201,16 @@ class Converter {
                 steps.push_back(Printed(std::move(lines)));
             }
             if (options_.findFold) {
-                const std::optional<std::string> channel = SuggestFoldingChannel(
-                    spectrum.counts,
-                    GraphicSettingsAfterOpen(spectrum.counts, options_.graphicSteps, false));
+                std::optional<std::string> channel;
+                try {
+                    channel = SuggestFoldingChannel(
+                        spectrum.counts,
+                        GraphicSettingsAfterOpen(spectrum.counts, options_.graphicSteps, false));
+                }
+                catch (const AppError& e) {
+                    steps.push_back(Failure(path, e.what()));
+                    return;
+                }
                 if (!channel) {
                     steps.push_back(Failure(path,
                                             "no folding channel found: the plotted window holds no "
@@ -212,6 +235,12 @@ class Converter {
 
         const std::string folder =
             options_.outputDir ? WithSlash(*options_.outputDir) : std::string(FolderPart(path));
+        if (options_.outputDir) {
+            if (auto refusal = OutputFolderRefusal(*options_.outputDir)) {
+                steps.push_back(Failure(path, *refusal));
+                return;
+            }
+        }
         if (!options_.noExp) {
             Step save = Saved(folder, folder + DefaultExpName(info.FileName));
             try {

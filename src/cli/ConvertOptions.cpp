@@ -170,19 +170,24 @@ constexpr std::array kPlainOptions = {
                [](ConvertOptions& o, std::string_view v) { o.jobs = ParseJobs(v); }},
     // Plot settings, changed after the open in the order given, as in the window.
     OptionSpec{"fold-channel", 0, "N",
-               "plot folding channel (kept in 0..1023); when it changes, both ignored margins "
-               "become 2 x |channels/2 - N| + 5 (kept in 5..100)",
+               "plot folding channel, 0..1023 (a value outside is taken as the nearest end, "
+               "where the window's arrows stop); when it changes, both ignored margins become "
+               "2 x |channels/2 - N| + 5, held in 5..100",
                &AddGraphicNumber<GraphicChange::FoldChannel>},
-    OptionSpec{"no-fold", 0, "", "plot the spectrum unfolded (the scale is guessed again)",
+    OptionSpec{"no-fold", 0, "",
+               "plot the spectrum unfolded; the scale is guessed again, unless --scale is "
+               "given anywhere (an option given wins)",
                &AddGraphicSwitch<GraphicChange::NoFold>},
     OptionSpec{"scale", 0, "N",
-               "plot scale in promille of the maximum (kept in 0..1000) instead of the guess",
+               "plot scale in promille of the maximum, 0..1000 (outside: the nearest end), "
+               "instead of the guess",
                &AddGraphicNumber<GraphicChange::Scale>},
     OptionSpec{"no-error-lines", 0, "", "plot without error lines",
                &AddGraphicSwitch<GraphicChange::NoErrorLines>},
     OptionSpec{"no-mean", 0, "", "plot without the running mean",
                &AddGraphicSwitch<GraphicChange::NoMean>},
-    OptionSpec{"mean-width", 0, "N", "half-width of the plot's running mean (kept in 1..20)",
+    OptionSpec{"mean-width", 0, "N",
+               "half-width of the plot's running mean, 1..20 (outside: the nearest end)",
                &AddGraphicNumber<GraphicChange::MeanWidth>},
 };
 

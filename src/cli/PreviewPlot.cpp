@@ -1,5 +1,6 @@
 #include "cli/PreviewPlot.h"
 
+#include "platform/AppError.h"
 #include "plot/Bmp.h"
 #include "plot/FoldingChannel.h"
 #include "plot/GraphicControls.h"
@@ -68,6 +69,7 @@ std::optional<std::string> SuggestFoldingChannel(const std::vector<std::uint32_t
 {
     const std::optional<FoldingEstimate> estimate = FindFoldingChannel(counts, settings);
     if (!estimate) return std::nullopt;
+    if (!estimate->Clear) throw AppError(kNoClearFoldingChannelText);
     return FoldingChannelText(estimate->Fractional);
 }
 

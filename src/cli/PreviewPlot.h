@@ -41,7 +41,8 @@ std::string DrawPreviewBitmap(const std::vector<std::uint32_t>& counts,
                               int height);
 
 // The suggested folding channel with two decimals ("512.00"), whatever the locale; empty when
-// the plotted window holds nothing to compare.
+// the plotted window holds nothing to compare. AppError (kNoClearFoldingChannelText) when the
+// halves agree no better there than almost everywhere.
 std::optional<std::string> SuggestFoldingChannel(const std::vector<std::uint32_t>& counts,
                                                  const PlotSettings& settings);
 

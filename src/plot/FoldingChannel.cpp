@@ -1,13 +1,19 @@
 #include "plot/FoldingChannel.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace trv {
 namespace {
 
-// Mean Poisson-weighted squared difference of the halves folded about f; empty without pairs.
-std::optional<double> FoldScore(const std::vector<std::uint32_t>& counts, std::int64_t f,
-                                std::int64_t first, std::int64_t end)
+struct FoldScore {
+    double mean = 0.0;      // mean Poisson-weighted squared difference of the folded halves
+    std::int64_t pairs = 0; // the pairs it is the mean of
+};
+
+// The score of the halves folded about f; empty without pairs.
+std::optional<FoldScore> ScoreFold(const std::vector<std::uint32_t>& counts, std::int64_t f,
+                                   std::int64_t first, std::int64_t end)
 {
     const std::int64_t n = static_cast<std::int64_t>(counts.size());
     double sum = 0.0;
@@ -28,7 +34,7 @@ std::optional<double> FoldScore(const std::vector<std::uint32_t>& counts, std::i
     }
     // A fold that pairs only a corner of the window says nothing about the whole spectrum.
     if (pairs == 0 || 2 * partnered < end - first) return std::nullopt;
-    return sum / static_cast<double>(pairs);
+    return FoldScore{sum / static_cast<double>(pairs), pairs};
 }
 
 } // namespace
@@ -45,18 +51,32 @@ std::optional<FoldingEstimate> FindFoldingChannel(const std::vector<std::uint32_
 
     // Scores of the candidates with one more on each side, for the parabola at the ends.
     std::vector<std::optional<double>> scores;
-    for (std::int64_t f = lowest - 1; f <= highest + 1; ++f)
-        scores.push_back(f >= 1 ? FoldScore(counts, f, first, end) : std::nullopt);
+    std::vector<std::int64_t> pairs;
+    for (std::int64_t f = lowest - 1; f <= highest + 1; ++f) {
+        const auto score = f >= 1 ? ScoreFold(counts, f, first, end) : std::nullopt;
+        scores.push_back(score ? std::optional(score->mean) : std::nullopt);
+        pairs.push_back(score ? score->pairs : 0);
+    }
 
     std::optional<std::size_t> best;
-    for (std::size_t k = 1; k + 1 < scores.size(); ++k)
-        if (scores[k] && (!best || *scores[k] < *scores[*best])) best = k;
+    std::vector<double> candidates;
+    for (std::size_t k = 1; k + 1 < scores.size(); ++k) {
+        if (!scores[k]) continue;
+        candidates.push_back(*scores[k]);
+        if (!best || *scores[k] < *scores[*best]) best = k;
+    }
     if (!best) return std::nullopt;
 
     FoldingEstimate estimate;
     estimate.Channel = static_cast<int>(lowest - 1 + static_cast<std::int64_t>(*best));
     estimate.Score = *scores[*best];
     estimate.Fractional = estimate.Channel;
+    // Where only noise differs, a score is a mean of about one per pair with a spread of
+    // sqrt(2 / pairs); the best must lie clearly below the typical candidate.
+    auto middle = candidates.begin() + static_cast<std::ptrdiff_t>(candidates.size() / 2);
+    std::nth_element(candidates.begin(), middle, candidates.end());
+    const double noise = std::sqrt(2.0 / static_cast<double>(pairs[*best]));
+    estimate.Clear = *middle > estimate.Score * (1.0 + std::max(0.1, 4.0 * noise));
     if (scores[*best - 1] && scores[*best + 1]) {
         const double left = *scores[*best - 1];
         const double right = *scores[*best + 1];

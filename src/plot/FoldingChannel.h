@@ -12,7 +12,15 @@ struct FoldingEstimate {
     int Channel = 0;         // the best whole folding channel
     double Fractional = 0.0; // refined between its neighbours
     double Score = 0.0;      // mean weighted squared difference of the folded halves at Channel
+    // Whether the halves agree clearly better at Channel than at most positions (by far more
+    // than the noise of the score); a flat spectrum agrees about as well everywhere.
+    bool Clear = false;
 };
+
+// What the window and the converter say when the estimate is not clear.
+inline constexpr const char* kNoClearFoldingChannelText =
+    "no clear folding channel found: the two halves of the spectrum agree about as well at "
+    "every position";
 
 // The folding channel F (N/4 <= F <= N/2) whose mirrored halves agree best over the plotted
 // window i = IgnoreFromLeft .. N/2 - 1 - IgnoreFromRight: the score of F is the mean of

@@ -72,9 +72,14 @@ TEST_F(ConverterTest, OutputDirReceivesBothFilesAndNothingIsWrittenBesideTheInpu
     EXPECT_EQ(ReadBytes(Dir() / "out/ha1234.exp").substr(81),
               ReadBytes(DataFile("mean-noguess-ha1234.exp")).substr(81));
 
-    const RunResult missing = Run({"--output-dir=nodir", "in/ha1234.spm"});
+    // A folder that is not there (or not a folder) is named, for every file, before anything
+    // is written; the run goes on with the other files.
+    const RunResult missing = Run({"--output-dir=nodir", "in/ha1234.spm", "in/gone.spm"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "nodir/ha1234.exp: File not found\n");
+    EXPECT_EQ(missing.err, "in/ha1234.spm: the output folder nodir does not exist\n"
+                           "in/gone.spm: File not found\n");
+    const RunResult notAFolder = Run({"--output-dir=in/ha1234.spm", "in/ha1234.spm"});
+    EXPECT_EQ(notAFolder.err, "in/ha1234.spm: the output folder in/ha1234.spm is not a folder\n");
     EXPECT_EQ(FolderListing(Dir()), (Names{"in", "out"}));
 }
 

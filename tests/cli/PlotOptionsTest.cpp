@@ -200,12 +200,16 @@ TEST_F(ConverterTest, FindFoldPrintsTheMirrorAndWritesNothing)
     }
     WriteSpm(Dir() / "zero.spm", Counts(1024, 0));
     args.push_back("zero.spm");
+    WriteSpm(Dir() / "flat.spm", Counts(1024, 40000));
+    args.push_back("flat.spm");
 
     const RunResult run = Run(args);
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "zero.spm: no folding channel found: the plotted window holds no "
-                       "mirrored channels with counts\n");
+                       "mirrored channels with counts\n"
+                       "flat.spm: no clear folding channel found: the two halves of the spectrum "
+                       "agree about as well at every position\n");
     const Names lines = SplitLines(run.out);
     ASSERT_EQ(lines.size(), 3u) << run.out;
     for (std::size_t k = 0; k < 3; ++k) {
@@ -216,7 +220,7 @@ TEST_F(ConverterTest, FindFoldPrintsTheMirrorAndWritesNothing)
         EXPECT_EQ(value.find('.'), value.size() - 3) << lines[k]; // two decimals
         EXPECT_NEAR(std::stod(value), centre + 0.5, 0.05) << lines[k];
     }
-    EXPECT_EQ(FolderListing(Dir()).size(), 4u); // only the inputs
+    EXPECT_EQ(FolderListing(Dir()).size(), 5u); // only the inputs
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Started without a display (and no platform chosen), the program and `make run` (scripts/
-# run-app) print one line that says so and how to go on, and exit with status 1 instead of Qt's
-# abort. --help and --version need no display; a wrong argument is a usage error (status 2).
+# Started without a display (and no platform chosen), or with one that does not answer, the
+# program and `make run` (scripts/run-app) print one line that says so and how to go on, and
+# exit with status 1 instead of Qt's abort. --help and --version need no display; a wrong argument is a usage error (status 2).
 #   no_display.sh PROGRAM SOURCE_DIR
 set -uo pipefail
 app=$1 top=$2
@@ -32,6 +32,17 @@ for how in unset empty run-app; do
   [ "$(cat "$work/$how.err")" = "$expected" ] ||
     fail "$how: stderr is not the one line:"$'\n'"$(cat "$work/$how.err")"
   [ ! -s "$work/$how.out" ] || fail "$how: printed on stdout"
+done
+# A display that is named but does not answer is no display either, said the same way.
+for how in dead-x dead-wayland; do
+  case $how in
+  dead-x) named='DISPLAY=:987'
+    run $how 1 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:987 "$app" ;;
+  dead-wayland) named='WAYLAND_DISPLAY=trevandel-none-0'
+    run $how 1 env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY=trevandel-none-0 "$app" ;;
+  esac
+  [ "$(cat "$work/$how.err")" = "${expected/DISPLAY\/WAYLAND_DISPLAY unset/$named does not answer}" ] ||
+    fail "$how: stderr is not the one line:"$'\n'"$(cat "$work/$how.err")"
 done
 [ ! -e "$work/config/trevandel" ] || fail "a start without a display wrote settings"
 

@@ -5,6 +5,7 @@
 #include "ModalScript.h"
 #include "UiTestSupport.h"
 
+#include "ui/widgets/IntEditField.h"
 #include "ui/widgets/MaskEditField.h"
 #include "ui/widgets/PlotImage.h"
 #include "ui/windows/AsciiExportDialog.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <map>
 #include <string>
@@ -56,6 +58,8 @@ const ParityCase kCases[] = {
     {kFoil, {"--fold-channel", "600"}},
     {kFoil, {"--fold-channel", "0"}},
     {kFoil, {"--fold-channel", "1023"}},
+    {kFoil, {"--fold-channel", "5000", "--scale", "2000"}},
+    {kFoil, {"--mean-width", "0", "--fold-channel", "-7"}},
     {kDoublet, {"--fold-channel", "250"}},
     {kDoublet, {"--fold-channel", "300"}},
     {kFoil, {"--fold-channel", "515", "--fold-channel", "515"}},
@@ -161,25 +165,30 @@ class ConverterParity : public UiTest, public ::testing::WithParamInterface<Pari
         ASSERT_EQ(converter.exitCode(), 0) << converter.readAllStandardError().toStdString();
     }
 
-    // What the user does to put a text into a field: select what it holds and type over it.
-    // A masked field shows its fixed characters already ("H" of a serial, the point of
-    // "000.00"); the user types only the others, as the converter's text fills them.
-    void TypeInto(QLineEdit* field, const std::string& text)
+    // What the user does to put a text into a field: select what it holds and type it over,
+    // key by key, the fixed characters of a masked field ("H" of a serial) included.
+    void TypeInto(QLineEdit* field, const std::string& keys)
     {
-        std::string keys = text;
-        if (const auto* masked = qobject_cast<MaskEditField*>(field)) {
-            const EditMask& mask = masked->Mask();
-            keys.clear();
-            for (int i = 0; i < static_cast<int>(text.size()); ++i) {
-                const char c = text[static_cast<std::size_t>(i)];
-                if (i >= mask.Width() || !mask.IsLiteral(i) ||
-                    mask.Text()[static_cast<std::size_t>(i)] != c)
-                    keys += c;
-            }
-        }
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, QString::fromStdString(keys));
+    }
+
+    // A number in range is typed; past an end of the range the user clicks the arrow until
+    // it stops there, as the converter takes such a number.
+    void SetNumber(QLineEdit* field, UpDown* arrows, const std::string& value)
+    {
+        const long wanted = std::stol(value);
+        if (wanted >= arrows->Min() && wanted <= arrows->Max()) return TypeInto(field, value);
+        const bool up = wanted > arrows->Max();
+        auto* arrow = arrows->findChild<QToolButton*>(up ? "up" : "down");
+        ASSERT_NE(arrow, nullptr);
+        for (int clicks = 0; clicks < 5000; ++clicks) {
+            const int before = arrows->Position();
+            arrow->click();
+            if (arrows->Position() == before) break;
+        }
+        EXPECT_EQ(arrows->Position(), up ? arrows->Max() : arrows->Min());
     }
 
     void UntickIfTicked(QCheckBox* box)
@@ -210,9 +219,9 @@ class ConverterParity : public UiTest, public ::testing::WithParamInterface<Pari
         for (const auto& [option, value] : plan.fields)
             TypeInto(fields.at(option), value);
         for (const auto& [option, value] : plan.graphic) {
-            if (option == "--fold-channel") TypeInto(f.plotFoldEdit(), value);
-            if (option == "--scale") TypeInto(f.scaleEdit(), value);
-            if (option == "--mean-width") TypeInto(f.meanWidthEdit(), value);
+            if (option == "--fold-channel") SetNumber(f.plotFoldEdit(), f.plotFoldSpin(), value);
+            if (option == "--scale") SetNumber(f.scaleEdit(), f.scaleSpin(), value);
+            if (option == "--mean-width") SetNumber(f.meanWidthEdit(), f.meanWidthSpin(), value);
             if (option == "--no-fold") UntickIfTicked(f.foldedBox());
             if (option == "--no-error-lines") UntickIfTicked(f.errorLinesBox());
             if (option == "--no-mean") UntickIfTicked(f.drawMeanBox());

@@ -95,6 +95,15 @@ TEST_F(Frame, EditActionsFollowFocusSelectionTextAndClipboard)
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 1, 1, 1}));
     f.selectAllAction()->trigger();
     EXPECT_EQ(Now(f), (Availability{1, 1, 1, 1, 1, 1}));
+    // Alt takes the focus to the menu bar: the entries still follow the field focused before,
+    // and act on it.
+    f.menuBar()->setFocus(Qt::MenuBarFocusReason);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), f.menuBar());
+    EXPECT_EQ(Now(f), (Availability{1, 1, 1, 1, 1, 1}));
+    f.copyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "abc");
+    f.descriptionEdit()->setFocus();
     f.cutAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "abc");
     f.pasteAction()->trigger();

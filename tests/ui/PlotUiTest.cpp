@@ -174,6 +174,14 @@ TEST_F(PlotUi, FindFoldingChannelOffersTheRoundedSuggestionAndOnlyYesAppliesIt)
               QStringList{"No folding channel can be suggested for this spectrum"});
     EXPECT_TRUE(platform_.questions.isEmpty()) << "nothing to apply";
     platform_.messages.clear();
+    // A flat spectrum agrees with itself everywhere: nothing is offered.
+    OpenViaDialog(WriteSpm("flat.spm", MakePca2(4608, [](int) { return 40000u; })));
+    f.findFoldingChannelAction()->trigger();
+    EXPECT_EQ(platform_.messages,
+              QStringList{"No clear folding channel found: the two halves of "
+                          "the spectrum agree about as well at every position"});
+    EXPECT_TRUE(platform_.questions.isEmpty()) << "nothing to apply";
+    platform_.messages.clear();
 
     // Dips mirrored about `centre` - 1/2; the suggestion lands near `centre`, and the question
     // offers it rounded to the nearest channel.

@@ -95,6 +95,13 @@ void MaskEditField::ClearRange(std::string& text, int from, int to) const
 bool MaskEditField::TypeChar(char c, std::string& text, int& cursor) const
 {
     const int width = std::min(model_.Mask().Width(), static_cast<int>(text.size()));
+    // The literal that stands at the cursor, typed, is stepped over: what the user types is
+    // what the field holds ("HB2002" into H + letter + four digits).
+    if (cursor < width && IsLiteralAt(cursor) &&
+        model_.Mask().Text()[static_cast<std::size_t>(cursor)] == c) {
+        ++cursor;
+        return true;
+    }
     int pos = cursor;
     while (pos < width && IsLiteralAt(pos))
         ++pos;

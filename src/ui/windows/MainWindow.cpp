@@ -18,8 +18,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
@@ -116,11 +119,21 @@ void MainWindow::ConnectReactions()
     connect(previewBox_, &QCheckBox::clicked, this,
             [this] { Guard([this] { OnPreviewToggled(); }); });
 
-    // The edit actions follow the focused field, its selection and text, and the clipboard.
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateEditActions(); });
+    // The edit actions follow the focused field, its selection and text, and the clipboard. A
+    // menu opened from the keyboard takes the focus: the field focused before stays the target.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        auto* line = qobject_cast<QLineEdit*>(now);
+        if (line && line->window() == this)
+            editTarget_ = line;
+        else if (!qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now))
+            editTarget_ = nullptr;
+        UpdateEditActions();
+    });
+    connect(editMenu_, &QMenu::aboutToShow, this, [this] { UpdateEditActions(); });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { UpdateEditActions(); });
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        edit->installEventFilter(this);
         connect(edit, &QLineEdit::selectionChanged, this, [this] { UpdateEditActions(); });
         connect(edit, &QLineEdit::textChanged, this, [this] { UpdateEditActions(); });
     }
@@ -410,8 +423,7 @@ void MainWindow::OnLoadHeader()
 
 void MainWindow::UpdateEditActions()
 {
-    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (line && line->window() != this) line = nullptr;
+    QLineEdit* line = editTarget_;
     auto* mask = qobject_cast<MaskEditField*>(line);
     const bool selection = line && line->hasSelectedText();
     // A read-only field can be copied from, never changed.
@@ -426,8 +438,8 @@ void MainWindow::UpdateEditActions()
 
 void MainWindow::RunEditOp(EditOp op)
 {
-    auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (!line || line->window() != this) return;
+    QLineEdit* line = editTarget_;
+    if (!line) return;
     if (auto* mask = qobject_cast<MaskEditField*>(line)) {
         switch (op) {
         case EditOp::Copy:
@@ -558,6 +570,19 @@ void MainWindow::showEvent(QShowEvent* e)
 bool MainWindow::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::ToolTip) return true; // the window shows no tool tips
+    // A field loses its selection when the menu bar takes the focus (Alt), which would leave the
+    // Edit menu nothing to copy or cut: the field handles the focus change, then gets its
+    // selection back.
+    if (e->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(e)->reason() == Qt::MenuBarFocusReason) {
+        if (auto* line = qobject_cast<QLineEdit*>(watched); line && line->hasSelectedText()) {
+            const int start = line->selectionStart();
+            const int length = line->selectionLength();
+            line->event(e);
+            line->setSelection(start, length);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, e);
 }
 

@@ -9,7 +9,9 @@
 #include "ui/widgets/PlotImage.h"
 #include "ui/windows/PreviewHost.h"
 
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -332,6 +334,9 @@ class MainWindow : public QMainWindow, public PreviewHost {
 
     enum class EditOp { Copy, Cut, Delete, Paste, SelectAll, Undo };
     void RunEditOp(EditOp op);
+    // The field the Edit menu acts on: the focused one, or the one focused before a menu took
+    // the focus.
+    QPointer<QLineEdit> editTarget_;
 
     Platform& platform_;
     std::unique_ptr<SettingsStore> store_;

@@ -190,6 +190,12 @@ void MainWindow::OnFindFoldingChannel()
         platform_.MessageBox("No folding channel can be suggested for this spectrum");
         return;
     }
+    if (!estimate->Clear) {
+        QString text = QString::fromLatin1(kNoClearFoldingChannelText);
+        text[0] = text[0].toUpper(); // a sentence of its own here
+        platform_.MessageBox(text);
+        return;
+    }
     const int channel = static_cast<int>(std::nearbyint(estimate->Fractional));
     const QString text = QString::fromStdString("Suggested folding channel: " +
                                                 FoldingChannelText(estimate->Fractional)) +
