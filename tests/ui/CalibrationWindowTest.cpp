@@ -8,6 +8,7 @@
 #include "ui/widgets/MaskEditField.h"
 #include "ui/windows/CalibrationWindow.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -125,29 +126,74 @@ TEST_F(CalibrationWindowUi, RefusalsChangeNothing)
     platform_.Verify();
 }
 
-// The line table is remembered; a cell that is not a number is named and not stored.
-TEST_F(CalibrationWindowUi, LineTableIsRememberedAcrossStarts)
+// Results, Apply and Save belong to the table that was fitted; entries that are no numbers are
+// named beside the table; the table, however short, is remembered.
+TEST_F(CalibrationWindowUi, LineTableEditsAndIsRemembered)
 {
     Start();
     OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
     CalibrationWindow& w = Window();
+    ASSERT_TRUE(w.Fit().has_value());
     EXPECT_EQ(w.ReferenceLines(), DefaultReferenceLines());
-    w.linesTable()->item(0, 0)->setText("-5.33");
+
     w.linesTable()->item(1, 0)->setText("abc");
-    ASSERT_EQ(platform_.errors.size(), 1);
-    EXPECT_EQ(Str(platform_.errors[0]), "'abc' is not a valid floating point value");
-    w.linesTable()->item(1, 0)->setText("-3.08");
+    EXPECT_TRUE(platform_.errors.isEmpty()) << "no box for a typing error";
+    EXPECT_FALSE(w.Fit().has_value());
+    EXPECT_FALSE(w.applyButton()->isEnabled());
+    EXPECT_FALSE(w.saveCalButton()->isEnabled());
+    EXPECT_EQ(Str(w.entryErrorLabel()->text()),
+              "Line 2: 'abc' is not a valid floating point value");
+    EXPECT_TRUE(w.entryErrorLabel()->isVisibleTo(&w));
+    w.fitButton()->click();
+    EXPECT_FALSE(w.Fit().has_value());
+    EXPECT_TRUE(platform_.errors.isEmpty());
+
+    // Remove goes on downwards from the selected row; Add opens an editor on a new row.
+    w.linesTable()->setCurrentCell(1, 0);
+    w.removeLineButton()->click();
+    w.removeLineButton()->click();
+    EXPECT_EQ(w.ReferenceLines(), (std::vector<double>{-5.3285, 0.8385, 3.0835, 5.3285}));
+    EXPECT_FALSE(w.entryErrorLabel()->isVisibleTo(&w));
+    w.addLineButton()->click();
+    ASSERT_EQ(w.linesTable()->rowCount(), 5);
+    auto* editor = w.linesTable()->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr) << "no editor on the new row";
+    editor->setText("-3.0835");
+    // Fit takes the entry still being typed.
+    w.fitButton()->click();
+    EXPECT_EQ(w.ReferenceLines().back(), -3.0835);
+    EXPECT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
     Stop();
 
     Start();
     CalibrationWindow& again = Window();
-    std::vector<double> expected = DefaultReferenceLines();
-    expected[0] = -5.33;
-    expected[1] = -3.08;
-    EXPECT_EQ(again.ReferenceLines(), expected);
+    EXPECT_EQ(again.ReferenceLines(),
+              (std::vector<double>{-5.3285, 0.8385, 3.0835, 5.3285, -3.0835}));
     EXPECT_FALSE(again.Fit().has_value()); // nothing opened in this run
     again.defaultLinesButton()->click();
     EXPECT_EQ(again.ReferenceLines(), DefaultReferenceLines());
+}
+
+// With nothing open, a reference file is fitted in the mode the main window would open it in
+// (512 channels, added), so Apply and Save work; its name is shown with control bytes escaped.
+TEST_F(CalibrationWindowUi, ReferenceFileWithNothingOpen)
+{
+    Start();
+    CalibrationWindow& w = Window();
+    EXPECT_FALSE(w.Fit().has_value());
+    platform_.QueueOpen(CopySample("ha1001-fe-foil.spm"));
+    w.browseButton()->click();
+    ASSERT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
+    EXPECT_EQ(w.Fit()->result.channels, 512);
+    w.applyButton()->click();
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
+    EXPECT_EQ(CalibrationFields()[0], "512");
+
+    const QString odd = WriteSpm(
+        "a\nb.spm", ReadWholeFile(std::string(TRV_SOURCE_DIR "/samples/ha1001-fe-foil.spm")));
+    platform_.QueueOpen(odd);
+    w.browseButton()->click();
+    EXPECT_EQ(Str(w.sourceLabel()->text()), "a\\x0Ab.spm");
 }
 
 } // namespace

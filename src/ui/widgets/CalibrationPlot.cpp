@@ -36,7 +36,8 @@ void CalibrationPlot::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QFontMetrics fm = fontMetrics();
-    const int left = fm.horizontalAdvance("00000000000") + 8;
+    // Room for the count labels and, turned upright beside them, the axis names.
+    const int left = fm.horizontalAdvance("00000000000") + fm.height() + 8;
     const int right = 12;
     const int top = 8;
     const int bottom = fm.height() * 2 + 8;
@@ -99,8 +100,25 @@ void CalibrationPlot::paintEvent(QPaintEvent*)
                      QString::number(yMax, 'f', 0));
     painter.drawText(QRectF(0, top + mainH - fm.height(), left - 4, fm.height()), Qt::AlignRight,
                      QString::number(yMin, 'f', 0));
-    painter.drawText(QRectF(0, residRect.top(), left - 4, residRect.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, "resid.");
+    // The residuals in standard deviations: a line and a label at 0 and at +-rTick.
+    const double rTick = rMax >= 30.0 ? std::floor(rMax / 10.0) * 10.0 : rMax >= 6.0 ? 5.0 : 3.0;
+    for (double r : {rTick, 0.0, -rTick}) {
+        const QString label = r == 0.0 ? QStringLiteral("0")
+                                       : QString::fromUtf8("%1%2\u03c3")
+                                             .arg(r > 0 ? "+" : "\u2212")
+                                             .arg(std::fabs(r), 0, 'f', 0);
+        painter.drawText(QRectF(0, rOf(r) - fm.height() / 2.0, left - 4, fm.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+    auto upright = [&](const QRect& band, const QString& name) {
+        painter.save();
+        painter.translate(fm.ascent() + 2, band.center().y() + fm.horizontalAdvance(name) / 2.0);
+        painter.rotate(-90);
+        painter.drawText(QPointF(0, 0), name);
+        painter.restore();
+    };
+    upright(mainRect, "counts");
+    upright(residRect, "residual");
 
     // The reference lines where the fit puts them.
     painter.setPen(QPen(QColor(40, 120, 40), 1, Qt::DashLine));
@@ -129,7 +147,8 @@ void CalibrationPlot::paintEvent(QPaintEvent*)
     painter.save();
     painter.setClipRect(residRect);
     painter.setPen(QPen(Qt::gray, 1, Qt::DotLine));
-    painter.drawLine(QPointF(residRect.left(), rOf(0)), QPointF(residRect.right(), rOf(0)));
+    for (double r : {rTick, 0.0, -rTick})
+        painter.drawLine(QPointF(residRect.left(), rOf(r)), QPointF(residRect.right(), rOf(r)));
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(30, 60, 160));
     for (std::size_t i = 0; i < folded_.velocity.size(); ++i)

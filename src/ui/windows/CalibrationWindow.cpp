@@ -16,6 +16,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -75,6 +77,11 @@ CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, L
     linesTable_->horizontalHeader()->setStretchLastSection(true);
     linesTable_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     linesTable_->setMinimumWidth(fontMetrics().horizontalAdvance("Line (mm/s)") + 80);
+    entryErrorLabel_ = new QLabel(this);
+    entryErrorLabel_->setObjectName("entryErrorLabel");
+    entryErrorLabel_->setWordWrap(true);
+    entryErrorLabel_->setStyleSheet("color: #b00000");
+    entryErrorLabel_->hide();
     addLineButton_ = new QPushButton("A&dd line", this);
     removeLineButton_ = new QPushButton("Re&move line", this);
     defaultLinesButton_ = new QPushButton("&Iron foil", this);
@@ -122,17 +129,30 @@ CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, L
     tableButtons->addWidget(removeLineButton_);
     tableButtons->addWidget(defaultLinesButton_);
 
-    auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel("Reference lines", this));
+    // The table and the results scroll as one column where the window is too low for them,
+    // rather than being squeezed over each other.
+    auto* sideWidget = new QWidget;
+    auto* side = new QVBoxLayout(sideWidget);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->addWidget(new QLabel("Reference lines", sideWidget));
     side->addWidget(linesTable_, 1);
+    side->addWidget(entryErrorLabel_);
     side->addLayout(tableButtons);
     side->addSpacing(8);
     side->addLayout(results);
     side->addWidget(statusLabel_);
+    linesTable_->setMinimumHeight(linesTable_->verticalHeader()->defaultSectionSize() * 4);
+    auto* sideScroll = new QScrollArea(this);
+    sideScroll->setObjectName("sideScroll");
+    sideScroll->setWidget(sideWidget);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sideScroll_ = sideScroll;
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(plot_, 1);
-    middle->addLayout(side);
+    middle->addWidget(sideScroll);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(fitButton_);
@@ -156,11 +176,20 @@ CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, L
     connect(saveCalButton_, &QPushButton::clicked, this, [this] { OnSaveCal(); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
     connect(linesTable_, &QTableWidget::cellChanged, this, [this] {
-        if (!fillingTable_) StoreReferenceLines();
+        if (!fillingTable_) OnTableEdited();
     });
 
     LoadStoredReferenceLines();
     ShowResults();
+}
+
+void CalibrationWindow::showEvent(QShowEvent* e)
+{
+    // As wide as the column's widest row (the table's buttons), measured once the style has
+    // given the buttons their size: the column scrolls only up and down.
+    sideScroll_->setMinimumWidth(sideScroll_->widget()->minimumSizeHint().width() +
+                                 sideScroll_->verticalScrollBar()->sizeHint().width());
+    QDialog::showEvent(e);
 }
 
 void CalibrationWindow::Guarded(const std::function<void()>& body)
@@ -171,18 +200,27 @@ void CalibrationWindow::Guarded(const std::function<void()>& body)
 void CalibrationWindow::SetSubject(CalibrationSubject subject)
 {
     subject_ = std::move(subject);
-    sourceLabel_->setText(subject_.name.isEmpty() ? QString("-") : subject_.name);
+    // A name may hold control bytes (a line feed): shown escaped, as the .cal writes it.
+    sourceLabel_->setText(subject_.name.isEmpty()
+                              ? QString("-")
+                              : PathText(EscapeControlBytes(PathBytes(subject_.name))));
     Guarded([this] { RunFit(); });
 }
 
 void CalibrationWindow::RunFit()
 {
+    CommitOpenEditor();
     fit_.reset();
     refusal_.clear();
     ShowResults();
     if (subject_.counts.empty()) {
         refusal_ =
             "There is no spectrum to calibrate. Open an SPM file or choose a reference file.";
+        ShowResults();
+        return;
+    }
+    if (!CheckTable()) {
+        refusal_ = "Correct the line table first.";
         ShowResults();
         return;
     }
@@ -320,24 +358,79 @@ void CalibrationWindow::SetReferenceLines(const std::vector<double>& lines)
 
 void CalibrationWindow::OnAddLine()
 {
+    CommitOpenEditor();
     const int row = linesTable_->rowCount();
+    fillingTable_ = true; // an empty row changes no line
     linesTable_->insertRow(row);
+    linesTable_->setItem(row, 0, new QTableWidgetItem);
+    fillingTable_ = false;
     linesTable_->setCurrentCell(row, 0);
+    linesTable_->setFocus();
     linesTable_->editItem(linesTable_->item(row, 0));
 }
 
 void CalibrationWindow::OnRemoveLine()
 {
-    const int row = linesTable_->currentRow();
-    if (row < 0) return;
+    CommitOpenEditor();
+    const QList<QTableWidgetItem*> selected = linesTable_->selectedItems();
+    if (selected.isEmpty()) return;
+    const int row = selected.front()->row();
     linesTable_->removeRow(row);
-    StoreReferenceLines();
+    // The row that moved into its place is selected, so Remove goes on downwards.
+    if (linesTable_->rowCount() > 0)
+        linesTable_->setCurrentCell(std::min(row, linesTable_->rowCount() - 1), 0);
+    else
+        linesTable_->clearSelection();
+    OnTableEdited();
 }
 
 void CalibrationWindow::OnDefaultLines()
 {
+    CommitOpenEditor();
     SetReferenceLines(DefaultReferenceLines());
-    StoreReferenceLines();
+    OnTableEdited();
+}
+
+void CalibrationWindow::CommitOpenEditor()
+{
+    // Leaving the current cell commits what an editor open on it holds.
+    const QModelIndex current = linesTable_->currentIndex();
+    if (!current.isValid()) return;
+    linesTable_->setCurrentIndex(QModelIndex());
+    linesTable_->setCurrentIndex(current);
+}
+
+bool CalibrationWindow::CheckTable()
+{
+    QStringList problems;
+    fillingTable_ = true; // colouring a cell is no edit
+    for (int row = 0; row < linesTable_->rowCount(); ++row) {
+        QTableWidgetItem* item = linesTable_->item(row, 0);
+        if (!item) continue;
+        const std::string text = item->text().toStdString();
+        const bool bad =
+            text.find_first_not_of(' ') != std::string::npos && !ParseDecimal(text).has_value();
+        item->setBackground(bad ? QColor(255, 210, 210) : QBrush());
+        if (bad)
+            problems << QString("Line %1: %2")
+                            .arg(row + 1)
+                            .arg(Text(NotAFloatText(EscapeControlBytes(text))));
+    }
+    fillingTable_ = false;
+    entryErrorLabel_->setText(problems.join("\n"));
+    entryErrorLabel_->setVisible(!problems.isEmpty());
+    return problems.isEmpty();
+}
+
+void CalibrationWindow::OnTableEdited()
+{
+    // The results belong to the table that was fitted: a new table waits for the next Fit.
+    const bool hadResults = fit_.has_value() || !refusal_.isEmpty();
+    fit_.reset();
+    refusal_ =
+        hadResults ? QString("The line table changed: press Fit to calibrate with it.") : QString();
+    ShowResults();
+    if (CheckTable()) StoreReferenceLines();
 }
 
 void CalibrationWindow::LoadStoredReferenceLines()
@@ -368,7 +461,7 @@ void CalibrationWindow::LoadStoredReferenceLines()
         lines.clear(); // a damaged store gives the default table
     }
     if (store_.HasOpenKey()) store_.CloseKey();
-    SetReferenceLines(lines.size() >= 2 ? lines : DefaultReferenceLines());
+    SetReferenceLines(lines.empty() ? DefaultReferenceLines() : lines);
 }
 
 void CalibrationWindow::StoreReferenceLines()

@@ -18,6 +18,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 
 namespace trv {
@@ -82,14 +83,24 @@ class CalibrationWindow : public QDialog {
     QLabel* chi2Label() const { return chi2Label_; }
     QLabel* linesFoundLabel() const { return linesFoundLabel_; }
     QLabel* statusLabel() const { return statusLabel_; }
+    QLabel* entryErrorLabel() const { return entryErrorLabel_; }
     QPushButton* applyButton() const { return applyButton_; }
     QPushButton* saveCalButton() const { return saveCalButton_; }
     QPushButton* closeButton() const { return closeButton_; }
+
+  protected:
+    void showEvent(QShowEvent* e) override;
 
   private:
     void Guarded(const std::function<void()>& body);
     void ShowResults();
     void StoreReferenceLines();
+    // A table edit: clears the results, marks the entries that are no numbers, stores the rest.
+    void OnTableEdited();
+    // Marks bad entries and says what is wrong beside the table; true when all are numbers.
+    bool CheckTable();
+    // An entry still being typed counts as typed.
+    void CommitOpenEditor();
     void LoadStoredReferenceLines();
 
     Platform& platform_;
@@ -117,6 +128,8 @@ class CalibrationWindow : public QDialog {
     QLabel* chi2Label_ = nullptr;
     QLabel* linesFoundLabel_ = nullptr;
     QLabel* statusLabel_ = nullptr;
+    QLabel* entryErrorLabel_ = nullptr;
+    QScrollArea* sideScroll_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QPushButton* saveCalButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;

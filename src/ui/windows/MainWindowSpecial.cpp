@@ -69,7 +69,7 @@ void MainWindow::PrepareCalibrationWindow()
     subject.counts = counts_;
     subject.channelCount = channelCount_;
     // Before the first open no item is chosen; the open would choose the add mode.
-    subject.saveAsMode = SaveAsMode() < 0 ? kSave512Add : SaveAsMode();
+    subject.saveAsMode = saveAsModeCombo_->currentIndex() < 0 ? kSave512Add : SaveAsMode();
     subject.foldMask = foldingChannelEdit_->Model().Mask();
     subject.name = counts_.empty() ? QString() : SpectrumName();
     subject.stamps =
