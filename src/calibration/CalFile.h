@@ -32,11 +32,14 @@ CalibrationSource CalibrationSourceOf(const SpmInfo& info, int saveAsMode,
 // calibration constant (0.00009), the doubled folding position with as many digits before the
 // point as foldMask has (000.0000 or 0000.0000), the zero speed channel (000.00). Throws
 // AppError naming the value when one does not fit its field.
-CalibrationValues CalibrationFieldTexts(const VelocityCalibration& result, const EditMask& foldMask);
+CalibrationValues CalibrationFieldTexts(const VelocityCalibration& result,
+                                        const EditMask& foldMask);
 
 // A whole calibration file: five descriptive lines, then channels=, calibration constant=,
-// folding channel= and zero speed channel=, CR LF line ends. Loading it with the calibration
-// loader under foldMask gives exactly the fields CalibrationFieldTexts gives.
+// folding channel= and zero speed channel=, then a "Note: " line for each of the result's
+// notes (channels left out, lines used, warnings, a poor fit), CR LF line ends. Loading it
+// with the calibration loader under foldMask gives exactly the fields CalibrationFieldTexts
+// gives.
 std::string FormatCalibrationFile(const VelocityCalibration& result, const EditMask& foldMask,
                                   const CalibrationSource& source,
                                   std::span<const double> referenceLines);

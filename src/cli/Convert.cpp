@@ -50,7 +50,7 @@ FileId IdOf(const struct stat& st)
 // Nothing for a path that names nothing. True when it names a regular file itself.
 bool AddIdentities(const std::string& path, std::set<FileId>& ids)
 {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return false;
     ids.insert(IdOf(st));
     if (!S_ISLNK(st.st_mode)) return S_ISREG(st.st_mode);
@@ -77,10 +77,11 @@ std::string Shown(std::string_view text)
 // worked out from the input alone; the outputs are claimed and written afterwards, in that
 // order, and the first failure ends the file.
 struct Step {
-    enum class Kind { Print, Fail, Save };
+    enum class Kind { Print, Note, Fail, Save };
     Kind kind;
     std::string file;   // Fail: the file the message names; Save: the output's path
-    std::string text;   // Print: the text for the output stream; Fail: the message; Save: bytes
+    std::string text;   // Print: the text for the output stream; Note: the text for the error
+                        // stream; Fail: the message; Save: bytes
     std::string folder; // Save: the output's folder as spelled
     std::optional<std::string> error; // Save: the output could not be made (after its claim)
     bool replacesInput = false;       // Save: the output's path names a file this run reads
@@ -149,8 +150,8 @@ class Converter {
         work.executed = true;
         try {
             for (Step& step : work.steps) {
-                if (step.kind == Step::Kind::Print) {
-                    work.shown.emplace_back(false, std::move(step.text));
+                if (step.kind == Step::Kind::Print || step.kind == Step::Kind::Note) {
+                    work.shown.emplace_back(step.kind == Step::Kind::Note, std::move(step.text));
                     continue;
                 }
                 if (step.kind == Step::Kind::Fail) {
@@ -282,21 +283,24 @@ class Converter {
 
     // The velocity calibration of a reference spectrum in the chosen mode, as the window's
     // calibration makes it; with --write-cal also its calibration file, formatted for the
-    // header's masks after that mode.
+    // header's masks after that mode. What the user should know about the fit goes to stderr;
+    // a poor fit fails the file unless it is accepted.
     void Calibrate(const std::string& path, const SpmSpectrum& spectrum,
                    std::vector<Step>& steps) const
     {
         const int saveAsMode = options_.saveAsMode.value_or(kSave512Add);
         ExpHeader header;
         if (options_.saveAsMode) ApplySaveAsModeChange(header, saveAsMode);
-        const std::vector<double> lines = DefaultReferenceLines();
+        const std::vector<double> lines = options_.referenceLines.value_or(DefaultReferenceLines());
+        CalibrationOptions calibrationOptions;
+        calibrationOptions.excludedChannels = options_.excludeChannels;
         std::string calFile;
         VelocityCalibration result;
         try {
             result = CalibrateSpectrum(spectrum.counts, spectrum.info.ChannelCount, saveAsMode,
-                                       lines)
+                                       lines, calibrationOptions)
                          .result;
-            if (options_.writeCal) {
+            if (options_.writeCal && (!result.poorFit || options_.acceptPoorFit)) {
                 calFile = FormatCalibrationFile(
                     result, header.FoldingChannel.Mask(),
                     CalibrationSourceOf(spectrum.info, saveAsMode, locale_), lines);
@@ -304,6 +308,19 @@ class Converter {
         }
         catch (const AppError& e) {
             steps.push_back(Failure(path, e.what()));
+            return;
+        }
+        std::vector<std::string> notes = CalibrationNotes(result, lines);
+        const bool refused = result.poorFit && !options_.acceptPoorFit;
+        std::string poorFit;
+        if (refused) { // its note is the last
+            poorFit = std::move(notes.back());
+            notes.pop_back();
+        }
+        for (const std::string& note : notes)
+            steps.push_back(Noted(Shown(path) + ": " + Shown(note) + '\n'));
+        if (refused) {
+            steps.push_back(Failure(path, poorFit + "; not taken without --accept-poor-fit"));
             return;
         }
         steps.push_back(Printed(Shown(path) + ": " + CalibrationSummary(result) + '\n'));
@@ -339,7 +356,7 @@ class Converter {
     {
         const auto known = folderIds_.find(folder);
         if (known != folderIds_.end()) return known->second;
-        struct stat st{};
+        struct stat st {};
         std::optional<FileId> id;
         if (::stat(folder.empty() ? "." : folder.c_str(), &st) == 0) id = IdOf(st);
         folderIds_.emplace(folder, id);
@@ -358,6 +375,10 @@ class Converter {
     static Step Printed(std::string text)
     {
         return {Step::Kind::Print, {}, std::move(text), {}, {}, false};
+    }
+    static Step Noted(std::string text)
+    {
+        return {Step::Kind::Note, {}, std::move(text), {}, {}, false};
     }
     // Whether the output would replace an input is found out here, on the worker: the
     // outputs written meanwhile cannot change the answer, since none replaces an input and
@@ -414,7 +435,8 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::optional<CalibrationValues> calibration;
     if (options.calibrationPath && !options.info) {
         try {
-            calibration = ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
+            calibration =
+                ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
         }
         catch (const AppError& e) {
             err << Shown(*options.calibrationPath) << ": " << Shown(e.what()) << '\n';

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <initializer_list>
 
 namespace trv {
@@ -92,6 +93,69 @@ unsigned ParseJobs(std::string_view value)
     return jobs;
 }
 
+// The most channels a spectrum has.
+constexpr int kMaxChannel = 1023;
+
+// "0,511", "0-3,510": channel numbers and ranges, each channel once or more.
+std::vector<int> ParseChannelList(std::string_view value)
+{
+    auto refuse = [&] {
+        return UsageError{"invalid value '" + std::string(value) +
+                          "' for --exclude-channels (expected channels 0.." +
+                          std::to_string(kMaxChannel) + " and ranges, such as 0,511 or 0-3)"};
+    };
+    auto number = [&](std::string_view text) {
+        int channel = -1;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), channel);
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos ||
+            ec != std::errc() || end != text.data() + text.size() || channel > kMaxChannel)
+            throw refuse();
+        return channel;
+    };
+    std::vector<int> channels;
+    std::string_view rest = value;
+    while (true) {
+        const auto comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        const auto dash = item.find('-');
+        const int first = number(item.substr(0, dash));
+        const int last = dash == std::string_view::npos ? first : number(item.substr(dash + 1));
+        if (last < first) throw refuse();
+        for (int channel = first; channel <= last; ++channel)
+            channels.push_back(channel);
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return channels;
+}
+
+// "-5.3285,-3.0835,3.0835,5.3285": at least two line positions in mm/s, '.' as the point.
+std::vector<double> ParseLineList(std::string_view value)
+{
+    auto refuse = [&] {
+        return UsageError{"invalid value '" + std::string(value) +
+                          "' for --lines (expected two or more positions in mm/s, such as "
+                          "-3.0835,-0.8385,0.8385,3.0835)"};
+    };
+    std::vector<double> lines;
+    std::string_view rest = value;
+    while (true) {
+        const auto comma = rest.find(',');
+        std::string_view item = rest.substr(0, comma);
+        if (item.starts_with('+')) item.remove_prefix(1);
+        double line = 0.0;
+        const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), line);
+        if (item.empty() || ec != std::errc() || end != item.data() + item.size() ||
+            !std::isfinite(line))
+            throw refuse();
+        lines.push_back(line);
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    if (lines.size() < 2) throw refuse();
+    return lines;
+}
+
 template <GraphicChange C> void AddGraphicSwitch(ConvertOptions& options, std::string_view)
 {
     options.graphicSteps.push_back({C, 0});
@@ -154,8 +218,10 @@ constexpr std::array kPlainOptions = {
                [](ConvertOptions& o, std::string_view) { o.findFold = true; }},
     OptionSpec{"calibrate", 0, "",
                "fit the velocity scale to each file as a reference spectrum (the six lines of "
-               "an iron foil) in the chosen --mode and print 'FILE: fold2x=F fold2x_err=dF "
-               "zero=Z zero_err=dZ cal=C cal_err=dC vmax=V chi2dof=X'; write nothing else",
+               "an iron foil, or --lines) in the chosen --mode and print 'FILE: fold2x=F "
+               "fold2x_err=dF zero=Z zero_err=dZ cal=C cal_err=dC vmax=V chi2dof=X'; notes "
+               "(channels left out, lines used, warnings) go to stderr; a poor fit fails the "
+               "file; write nothing else",
                [](ConvertOptions& o, std::string_view) { o.calibrate = true; }},
     OptionSpec{"write-cal", 0, "OUT.cal",
                "with --calibrate and one input file: also write the calibration file, for "
@@ -164,6 +230,24 @@ constexpr std::array kPlainOptions = {
                    if (v.empty()) throw UsageError{"--write-cal needs a file name"};
                    o.writeCal = std::string(v);
                }},
+    OptionSpec{"exclude-channels", 0, "LIST",
+               "with --calibrate: leave these channels (of the spectrum as the mode saves it) "
+               "out of the fit, e.g. 0,511 or 0-3; isolated channels far outside their noise "
+               "are left out anyway, and every channel left out is named on stderr",
+               [](ConvertOptions& o, std::string_view v) {
+                   const std::vector<int> channels = ParseChannelList(v);
+                   o.excludeChannels.insert(o.excludeChannels.end(), channels.begin(),
+                                            channels.end());
+               }},
+    OptionSpec{"lines", 0, "V1,V2,...",
+               "with --calibrate: fit these line positions (mm/s) instead of the iron foil's "
+               "six",
+               [](ConvertOptions& o, std::string_view v) { o.referenceLines = ParseLineList(v); }},
+    OptionSpec{"accept-poor-fit", 0, "",
+               "with --calibrate: take a fit that describes the spectrum poorly (chi2/dof above "
+               "5, or lines off the table's pattern) instead of failing the file; it is still "
+               "named on stderr",
+               [](ConvertOptions& o, std::string_view) { o.acceptPoorFit = true; }},
     OptionSpec{"jobs", 0, "N",
                "convert up to N files at once (1..256; default: one per processor); messages "
                "and outputs are the same as with 1, which converts one after the other",
@@ -274,6 +358,12 @@ ConvertOptions ParseConvertArgs(const std::vector<std::string>& args)
     }
     if (options.files.empty()) throw UsageError{"no input files"};
     if (options.writeCal && !options.calibrate) throw UsageError{"--write-cal needs --calibrate"};
+    if (!options.calibrate) {
+        if (!options.excludeChannels.empty())
+            throw UsageError{"--exclude-channels needs --calibrate"};
+        if (options.referenceLines) throw UsageError{"--lines needs --calibrate"};
+        if (options.acceptPoorFit) throw UsageError{"--accept-poor-fit needs --calibrate"};
+    }
     if (options.writeCal && options.files.size() != 1)
         throw UsageError{"--write-cal takes exactly one input file"};
     return options;
