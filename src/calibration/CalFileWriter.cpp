@@ -4,7 +4,6 @@
 #include "platform/AppError.h"
 
 #include <algorithm>
-
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -111,6 +110,10 @@ std::string FormatCalibrationFile(const VelocityCalibration& r, const EditMask& 
     out += "calibration constant=" + v.calibrationConstant + "\r\n";
     out += "folding channel=" + v.foldingChannel + "\r\n";
     out += "zero speed channel=" + v.zeroSpeedChannel + "\r\n";
+    // The loader reads lines 6 to 9 only: what else the user should know about the fit
+    // follows them, one note a line.
+    for (const std::string& note : CalibrationNotes(r, referenceLines))
+        out += "Note: " + note + "\r\n";
     return out;
 }
 

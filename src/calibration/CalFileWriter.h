@@ -36,8 +36,10 @@ CalibrationValues CalibrationFieldTexts(const VelocityCalibration& result,
                                         const EditMask& foldMask);
 
 // A whole calibration file: five descriptive lines, then channels=, calibration constant=,
-// folding channel= and zero speed channel=, CR LF line ends. Loading it with the calibration
-// loader under foldMask gives exactly the fields CalibrationFieldTexts gives.
+// folding channel= and zero speed channel=, then a "Note: " line for each of the result's
+// notes (channels left out, lines used, warnings, a poor fit), CR LF line ends. Loading it
+// with the calibration loader under foldMask gives exactly the fields CalibrationFieldTexts
+// gives.
 std::string FormatCalibrationFile(const VelocityCalibration& result, const EditMask& foldMask,
                                   const CalibrationSource& source,
                                   std::span<const double> referenceLines);

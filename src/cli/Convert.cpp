@@ -68,10 +68,11 @@ std::string Shown(std::string_view text)
 // worked out from the input alone; the outputs are claimed and written afterwards, in that
 // order, and the first failure ends the file.
 struct Step {
-    enum class Kind { Print, Fail, Save };
+    enum class Kind { Print, Note, Fail, Save };
     Kind kind;
     std::string file;   // Fail: the file the message names; Save: the output's path
-    std::string text;   // Print: the text for the output stream; Fail: the message; Save: bytes
+    std::string text;   // Print: the text for the output stream; Note: the text for the error
+                        // stream; Fail: the message; Save: bytes
     std::string folder; // Save: the output's folder as spelled
     std::optional<std::string> error; // Save: the output could not be made (after its claim)
     bool replacesInput = false;       // Save: the output's path names a file this run reads
@@ -140,8 +141,8 @@ class Converter {
         work.executed = true;
         try {
             for (Step& step : work.steps) {
-                if (step.kind == Step::Kind::Print) {
-                    work.shown.emplace_back(false, std::move(step.text));
+                if (step.kind == Step::Kind::Print || step.kind == Step::Kind::Note) {
+                    work.shown.emplace_back(step.kind == Step::Kind::Note, std::move(step.text));
                     continue;
                 }
                 if (step.kind == Step::Kind::Fail) {
@@ -286,21 +287,24 @@ class Converter {
 
     // The velocity calibration of a reference spectrum in the chosen mode, as the window's
     // calibration makes it; with --write-cal also its calibration file, formatted for the
-    // header's masks after that mode.
+    // header's masks after that mode. What the user should know about the fit goes to stderr;
+    // a poor fit fails the file unless it is accepted.
     void Calibrate(const std::string& path, const SpmSpectrum& spectrum,
                    std::vector<Step>& steps) const
     {
         const int saveAsMode = options_.saveAsMode.value_or(kSave512Add);
         ExpHeader header;
         if (options_.saveAsMode) ApplySaveAsModeChange(header, saveAsMode);
-        const std::vector<double> lines = DefaultReferenceLines();
+        const std::vector<double> lines = options_.referenceLines.value_or(DefaultReferenceLines());
+        CalibrationOptions calibrationOptions;
+        calibrationOptions.excludedChannels = options_.excludeChannels;
         std::string calFile;
         VelocityCalibration result;
         try {
-            result =
-                CalibrateSpectrum(spectrum.counts, spectrum.info.ChannelCount, saveAsMode, lines)
-                    .result;
-            if (options_.writeCal) {
+            result = CalibrateSpectrum(spectrum.counts, spectrum.info.ChannelCount, saveAsMode,
+                                       lines, calibrationOptions)
+                         .result;
+            if (options_.writeCal && (!result.poorFit || options_.acceptPoorFit)) {
                 calFile = FormatCalibrationFile(
                     result, header.FoldingChannel.Mask(),
                     CalibrationSourceOf(spectrum.info, saveAsMode, locale_), lines);
@@ -308,6 +312,19 @@ class Converter {
         }
         catch (const AppError& e) {
             steps.push_back(Failure(path, e.what()));
+            return;
+        }
+        std::vector<std::string> notes = CalibrationNotes(result, lines);
+        const bool refused = result.poorFit && !options_.acceptPoorFit;
+        std::string poorFit;
+        if (refused) { // its note is the last
+            poorFit = std::move(notes.back());
+            notes.pop_back();
+        }
+        for (const std::string& note : notes)
+            steps.push_back(Noted(Shown(path) + ": " + Shown(note) + '\n'));
+        if (refused) {
+            steps.push_back(Failure(path, poorFit + "; not taken without --accept-poor-fit"));
             return;
         }
         steps.push_back(Printed(Shown(path) + ": " + CalibrationSummary(result) + '\n'));
@@ -331,6 +348,10 @@ class Converter {
     static Step Printed(std::string text)
     {
         return {Step::Kind::Print, {}, std::move(text), {}, {}, false};
+    }
+    static Step Noted(std::string text)
+    {
+        return {Step::Kind::Note, {}, std::move(text), {}, {}, false};
     }
     // Whether the output would replace an input is found out here, on the worker.
     Step Saved(std::string folder, std::string target) const

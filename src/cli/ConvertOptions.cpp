@@ -1,10 +1,15 @@
 #include "cli/ConvertOptions.h"
 
+#include "asciitable/AsciiExport.h"
+#include "calibration/VelocityFit.h"
 #include "cli/Convert.h"
+#include "platform/AppError.h"
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <initializer_list>
+#include <optional>
 
 namespace trv {
 
@@ -92,6 +97,32 @@ unsigned ParseJobs(std::string_view value)
     return jobs;
 }
 
+// "-5.3285,-3.0835,3.0835,5.3285": at least two line positions in mm/s, '.' as the point.
+std::vector<double> ParseLineList(std::string_view value)
+{
+    auto refuse = [&] {
+        return UsageError{"invalid value '" + std::string(value) +
+                          "' for --lines (expected two or more positions in mm/s, such as "
+                          "-3.0835,-0.8385,0.8385,3.0835)"};
+    };
+    std::vector<double> lines;
+    std::string_view rest = value;
+    while (true) {
+        const auto comma = rest.find(',');
+        // Read as the window reads its line table and the header its numbers.
+        try {
+            lines.push_back(DotStrToFloat(rest.substr(0, comma)));
+        }
+        catch (const AppError&) {
+            throw refuse();
+        }
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    if (lines.size() < 2) throw refuse();
+    return lines;
+}
+
 template <GraphicChange C> void AddGraphicSwitch(ConvertOptions& options, std::string_view)
 {
     options.graphicSteps.push_back({C, 0});
@@ -154,8 +185,10 @@ constexpr std::array kPlainOptions = {
                [](ConvertOptions& o, std::string_view) { o.findFold = true; }},
     OptionSpec{"calibrate", 0, "",
                "fit the velocity scale to each file as a reference spectrum (the six lines of "
-               "an iron foil) in the chosen --mode and print 'FILE: fold2x=F fold2x_err=dF "
-               "zero=Z zero_err=dZ cal=C cal_err=dC vmax=V chi2dof=X'; write nothing else",
+               "an iron foil, or --lines) in the chosen --mode and print 'FILE: fold2x=F "
+               "fold2x_err=dF zero=Z zero_err=dZ cal=C cal_err=dC vmax=V chi2dof=X'; notes "
+               "(channels left out, lines used, warnings) go to stderr; a poor fit fails the "
+               "file; write nothing else",
                [](ConvertOptions& o, std::string_view) { o.calibrate = true; }},
     OptionSpec{"write-cal", 0, "OUT.cal",
                "with --calibrate and one input file: also write the calibration file, for "
@@ -164,6 +197,28 @@ constexpr std::array kPlainOptions = {
                    if (v.empty()) throw UsageError{"--write-cal needs a file name"};
                    o.writeCal = std::string(v);
                }},
+    OptionSpec{"exclude-channels", 0, "LIST",
+               "with --calibrate: leave these channels (of the spectrum as the mode saves it) "
+               "out of the fit, e.g. 0,511 or 0-3; isolated channels far outside their noise "
+               "are left out anyway, and every channel left out is named on stderr",
+               [](ConvertOptions& o, std::string_view v) {
+                   const std::optional<std::vector<int>> channels = ParseChannelList(v);
+                   if (!channels) {
+                       throw UsageError{"invalid value '" + std::string(v) +
+                                        "' for --exclude-channels (" + kChannelListForm + ")"};
+                   }
+                   o.excludeChannels.insert(o.excludeChannels.end(), channels->begin(),
+                                            channels->end());
+               }},
+    OptionSpec{"lines", 0, "V1,V2,...",
+               "with --calibrate: fit these line positions (mm/s) instead of the iron foil's "
+               "six",
+               [](ConvertOptions& o, std::string_view v) { o.referenceLines = ParseLineList(v); }},
+    OptionSpec{"accept-poor-fit", 0, "",
+               "with --calibrate: take a fit that describes the spectrum poorly (chi2/dof above "
+               "5, or lines off the table's pattern) instead of failing the file; it is still "
+               "named on stderr",
+               [](ConvertOptions& o, std::string_view) { o.acceptPoorFit = true; }},
     OptionSpec{"jobs", 0, "N",
                "convert up to N files at once (1..256; default: one per processor); messages "
                "and outputs are the same as with 1, which converts one after the other",
@@ -279,6 +334,12 @@ ConvertOptions ParseConvertArgs(const std::vector<std::string>& args)
     }
     if (options.files.empty()) throw UsageError{"no input files"};
     if (options.writeCal && !options.calibrate) throw UsageError{"--write-cal needs --calibrate"};
+    if (!options.calibrate) {
+        if (!options.excludeChannels.empty())
+            throw UsageError{"--exclude-channels needs --calibrate"};
+        if (options.referenceLines) throw UsageError{"--lines needs --calibrate"};
+        if (options.acceptPoorFit) throw UsageError{"--accept-poor-fit needs --calibrate"};
+    }
     if (options.writeCal && options.files.size() != 1)
         throw UsageError{"--write-cal takes exactly one input file"};
     return options;

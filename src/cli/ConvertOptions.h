@@ -35,9 +35,13 @@ struct ConvertOptions {
     std::optional<std::string> outputDir;
     std::optional<std::pair<int, int>> plotSize; // width, height of the preview image
     bool findFold = false;
-    bool calibrate = false;                // fit the reference lines and print the results
-    std::optional<std::string> writeCal;   // with calibrate: the calibration file to write
-    std::optional<unsigned> jobs;          // files converted at once; default: one per processor
+    bool calibrate = false;              // fit the reference lines and print the results
+    std::optional<std::string> writeCal; // with calibrate: the calibration file to write
+    std::vector<int> excludeChannels;    // with calibrate: channels of the saved spectrum
+                                         // to leave out of the fit
+    std::optional<std::vector<double>> referenceLines; // with calibrate: the line table (mm/s)
+    bool acceptPoorFit = false;   // with calibrate: take a fit that describes the spectrum poorly
+    std::optional<unsigned> jobs; // files converted at once; default: one per processor
     std::vector<GraphicStep> graphicSteps; // plot settings changed after the open, in order
     std::vector<FieldAssignment> fields;   // in the order given
     std::vector<std::string> files;

@@ -196,5 +196,49 @@ TEST_F(CalibrationWindowUi, ReferenceFileWithNothingOpen)
     EXPECT_EQ(Str(w.sourceLabel()->text()), "a\\x0Ab.spm");
 }
 
+// Channels to leave out are named and remembered; a fit that describes the spectrum poorly
+// is shown as such, and Apply and Save ask before they use it.
+TEST_F(CalibrationWindowUi, LeftOutChannelsAndPoorFits)
+{
+    Start();
+    OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
+    CalibrationWindow& w = Window();
+    w.excludeEdit()->setText("0,511");
+    Q_EMIT w.excludeEdit()->textEdited(w.excludeEdit()->text());
+    EXPECT_FALSE(w.Fit().has_value()) << "a new choice waits for Fit";
+    w.fitButton()->click();
+    ASSERT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
+    EXPECT_EQ(w.Fit()->result.excluded.size(), 2u);
+    EXPECT_THAT(Str(w.notesLabel()->text()),
+                HasSubstr("Channels left out of the fit: 0 (asked for), 511 (asked for)"));
+    w.excludeEdit()->setText("0-");
+    Q_EMIT w.excludeEdit()->textEdited(w.excludeEdit()->text());
+    EXPECT_THAT(Str(w.entryErrorLabel()->text()), HasSubstr("Leave out channels: expected"));
+
+    // The third line 0.1 mm/s off the iron pattern: the fit converges, but poorly.
+    w.excludeEdit()->clear();
+    Q_EMIT w.excludeEdit()->textEdited(QString());
+    w.linesTable()->item(2, 0)->setText("-0.7385");
+    w.fitButton()->click();
+    ASSERT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
+    EXPECT_TRUE(w.Fit()->result.poorFit);
+    EXPECT_THAT(Str(w.notesLabel()->text()), HasSubstr("Poor fit: "));
+    const std::vector<std::string> before = CalibrationFields();
+    platform_.QueueQuestion(false);
+    w.applyButton()->click();
+    EXPECT_EQ(CalibrationFields(), before) << "No keeps the header";
+    ASSERT_EQ(platform_.questions.size(), 1);
+    EXPECT_THAT(Str(platform_.questions[0]), HasSubstr("describes the spectrum poorly"));
+    platform_.QueueQuestion(true);
+    w.applyButton()->click();
+    EXPECT_NE(CalibrationFields(), before);
+    w.excludeEdit()->setText("3-5");
+    Q_EMIT w.excludeEdit()->textEdited(w.excludeEdit()->text());
+    Stop();
+
+    Start();
+    EXPECT_EQ(Window().excludeEdit()->text(), "3-5");
+}
+
 } // namespace
 } // namespace trv::test

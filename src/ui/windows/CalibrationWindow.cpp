@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -29,6 +30,7 @@ namespace trv {
 namespace {
 
 constexpr const char* kReferenceLinesValue = "ReferenceLines";
+constexpr const char* kExcludedChannelsValue = "ExcludedChannels";
 
 QString Text(const std::string& s)
 {
@@ -82,6 +84,15 @@ CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, L
     entryErrorLabel_->setWordWrap(true);
     entryErrorLabel_->setStyleSheet("color: #b00000");
     entryErrorLabel_->hide();
+    excludeEdit_ = new QLineEdit(this);
+    excludeEdit_->setObjectName("excludeEdit");
+    excludeEdit_->setPlaceholderText("e.g. 0,511 or 0-3");
+    excludeEdit_->setToolTip("Channels of the spectrum as saved in this mode to leave out of the "
+                             "fit; isolated channels far outside their noise are left out anyway");
+    notesLabel_ = new QLabel(this);
+    notesLabel_->setObjectName("notesLabel");
+    notesLabel_->setWordWrap(true);
+    notesLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     addLineButton_ = new QPushButton("A&dd line", this);
     removeLineButton_ = new QPushButton("Re&move line", this);
     defaultLinesButton_ = new QPushButton("&Iron foil", this);
@@ -138,8 +149,14 @@ CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, L
     side->addWidget(linesTable_, 1);
     side->addWidget(entryErrorLabel_);
     side->addLayout(tableButtons);
+    auto* exclude = new QFormLayout;
+    auto* excludeCaption = new QLabel("&Leave out channels", sideWidget);
+    excludeCaption->setBuddy(excludeEdit_);
+    exclude->addRow(excludeCaption, excludeEdit_);
+    side->addLayout(exclude);
     side->addSpacing(8);
     side->addLayout(results);
+    side->addWidget(notesLabel_);
     side->addWidget(statusLabel_);
     linesTable_->setMinimumHeight(linesTable_->verticalHeader()->defaultSectionSize() * 4);
     auto* sideScroll = new QScrollArea(this);
@@ -178,6 +195,7 @@ CalibrationWindow::CalibrationWindow(Platform& platform, SettingsStore& store, L
     connect(linesTable_, &QTableWidget::cellChanged, this, [this] {
         if (!fillingTable_) OnTableEdited();
     });
+    connect(excludeEdit_, &QLineEdit::textEdited, this, [this] { OnTableEdited(); });
 
     LoadStoredReferenceLines();
     ShowResults();
@@ -225,9 +243,11 @@ void CalibrationWindow::RunFit()
         return;
     }
     const std::vector<double> lines = ReferenceLines();
+    CalibrationOptions options;
+    options.excludedChannels = ExcludedChannels().value_or(std::vector<int>{});
     try {
-        fit_ =
-            CalibrateSpectrum(subject_.counts, subject_.channelCount, subject_.saveAsMode, lines);
+        fit_ = CalibrateSpectrum(subject_.counts, subject_.channelCount, subject_.saveAsMode, lines,
+                                 options);
     }
     catch (const AppError& e) {
         refusal_ = "Cannot calibrate " + subject_.name + ": " + ErrorText(e.what());
@@ -242,7 +262,10 @@ void CalibrationWindow::ShowResults()
     saveCalButton_->setEnabled(ok);
     statusLabel_->setText(refusal_);
     statusLabel_->setVisible(!refusal_.isEmpty());
+    MarkUnusedLines();
     if (!ok) {
+        notesLabel_->clear();
+        notesLabel_->hide();
         for (QLabel* l :
              {foldLabel_, zeroLabel_, calLabel_, vmaxLabel_, chi2Label_, linesFoundLabel_})
             l->setText("-");
@@ -259,6 +282,18 @@ void CalibrationWindow::ShowResults()
     for (double j : r.lineChannels)
         found << Text(PlainDecimal(j, 5));
     linesFoundLabel_->setText(found.join(", "));
+    // Channels left out, lines used, warnings; a poor fit stands out and is asked about.
+    QStringList notes;
+    for (const std::string& note : CalibrationNotes(r, ReferenceLines())) {
+        QString text = Text(EscapeControlBytes(note));
+        text[0] = text[0].toUpper();
+        notes << text.toHtmlEscaped();
+    }
+    if (r.poorFit)
+        notes.back() =
+            "<b style=\"color:#b00000\">" + notes.back() + ". Apply and Save ask first.</b>";
+    notesLabel_->setText(notes.join("<br>"));
+    notesLabel_->setVisible(!notes.isEmpty());
     const double varianceScale =
         subject_.channelCount == 1024 && subject_.saveAsMode == kSave512Mean ? 0.5 : 1.0;
     const std::vector<std::uint32_t> saved =
@@ -295,10 +330,45 @@ void CalibrationWindow::LoadReferenceFile(const QString& path)
     SetSubject(std::move(subject));
 }
 
+bool CalibrationWindow::PoorFitAccepted()
+{
+    if (!fit_->result.poorFit) return true;
+    return platform_.Question(QString("This fit describes the spectrum poorly (%1). Use it anyway?")
+                                  .arg(Text(EscapeControlBytes(fit_->result.poorFitReason))));
+}
+
+void CalibrationWindow::MarkUnusedLines()
+{
+    // Table lines the fit did not use (beyond a narrow sweep) are greyed.
+    fillingTable_ = true;
+    for (int row = 0; row < linesTable_->rowCount(); ++row) {
+        QTableWidgetItem* item = linesTable_->item(row, 0);
+        if (!item) continue;
+        const auto value = ParseDecimal(item->text().toStdString());
+        const bool unused = fit_ && value &&
+                            std::find(fit_->result.usedLines.begin(), fit_->result.usedLines.end(),
+                                      *value) == fit_->result.usedLines.end();
+        item->setForeground(unused ? QBrush(Qt::gray) : QBrush());
+        item->setToolTip(unused ? "Not used: beyond the sweep" : QString());
+    }
+    fillingTable_ = false;
+}
+
+std::string CalibrationWindow::ExcludedText() const
+{
+    return excludeEdit_->text().toStdString();
+}
+
+std::optional<std::vector<int>> CalibrationWindow::ExcludedChannels() const
+{
+    if (excludeEdit_->text().trimmed().isEmpty()) return std::vector<int>{};
+    return ParseChannelList(ExcludedText());
+}
+
 void CalibrationWindow::OnApply()
 {
     Guarded([this] {
-        if (!fit_) return;
+        if (!fit_ || !PoorFitAccepted()) return;
         const CalibrationValues values = CalibrationFieldTexts(fit_->result, subject_.foldMask);
         if (onApply) onApply(values);
     });
@@ -307,7 +377,7 @@ void CalibrationWindow::OnApply()
 void CalibrationWindow::OnSaveCal()
 {
     Guarded([this] {
-        if (!fit_) return;
+        if (!fit_ || !PoorFitAccepted()) return;
         // Refused before the dialog when the values do not fit the header's fields.
         CalibrationFieldTexts(fit_->result, subject_.foldMask);
         FileDialogRequest request;
@@ -417,6 +487,7 @@ bool CalibrationWindow::CheckTable()
                             .arg(Text(NotAFloatText(EscapeControlBytes(text))));
     }
     fillingTable_ = false;
+    if (!ExcludedChannels()) problems << QString("Leave out channels: %1").arg(kChannelListForm);
     entryErrorLabel_->setText(problems.join("\n"));
     entryErrorLabel_->setVisible(!problems.isEmpty());
     return problems.isEmpty();
@@ -439,6 +510,9 @@ void CalibrationWindow::LoadStoredReferenceLines()
     try {
         if (store_.OpenKeyReadOnly(kProgramSettingsKey)) {
             const std::string stored = store_.ReadString(kReferenceLinesValue);
+            const std::string excluded = store_.ReadString(kExcludedChannelsValue);
+            excludeEdit_->setText(QString::fromStdString(excluded));
+            if (!ExcludedChannels()) excludeEdit_->clear();
             store_.CloseKey();
             std::string_view rest = stored;
             while (!rest.empty()) {
@@ -474,6 +548,7 @@ void CalibrationWindow::StoreReferenceLines()
         }
         if (store_.OpenKey(kProgramSettingsKey, true)) {
             store_.WriteString(kReferenceLinesValue, text);
+            store_.WriteString(kExcludedChannelsValue, ExcludedText());
             store_.CloseKey();
         }
     });

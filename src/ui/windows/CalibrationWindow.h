@@ -17,6 +17,7 @@
 #include <vector>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QTableWidget;
@@ -84,6 +85,8 @@ class CalibrationWindow : public QDialog {
     QLabel* linesFoundLabel() const { return linesFoundLabel_; }
     QLabel* statusLabel() const { return statusLabel_; }
     QLabel* entryErrorLabel() const { return entryErrorLabel_; }
+    QLineEdit* excludeEdit() const { return excludeEdit_; }
+    QLabel* notesLabel() const { return notesLabel_; }
     QPushButton* applyButton() const { return applyButton_; }
     QPushButton* saveCalButton() const { return saveCalButton_; }
     QPushButton* closeButton() const { return closeButton_; }
@@ -101,6 +104,12 @@ class CalibrationWindow : public QDialog {
     bool CheckTable();
     // An entry still being typed counts as typed.
     void CommitOpenEditor();
+    // A poor fit is used only when the user says so.
+    bool PoorFitAccepted();
+    void MarkUnusedLines();
+    std::string ExcludedText() const;
+    // The channels to leave out as the field says; nothing when it is no channel list.
+    std::optional<std::vector<int>> ExcludedChannels() const;
     void LoadStoredReferenceLines();
 
     Platform& platform_;
@@ -129,6 +138,8 @@ class CalibrationWindow : public QDialog {
     QLabel* linesFoundLabel_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QLabel* entryErrorLabel_ = nullptr;
+    QLineEdit* excludeEdit_ = nullptr;
+    QLabel* notesLabel_ = nullptr;
     QScrollArea* sideScroll_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QPushButton* saveCalButton_ = nullptr;
