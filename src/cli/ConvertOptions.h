@@ -38,6 +38,7 @@ struct ConvertOptions {
     bool calibrate = false;                // fit the reference lines and print the results
     std::optional<std::string> writeCal;   // with calibrate: the calibration file to write
     std::optional<unsigned> jobs;          // files converted at once; default: one per processor
+    std::optional<std::string> watchDir;   // follow this folder instead of converting files
     std::vector<GraphicStep> graphicSteps; // plot settings changed after the open, in order
     std::vector<FieldAssignment> fields;   // in the order given
     std::vector<std::string> files;
