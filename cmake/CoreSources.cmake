@@ -3,7 +3,7 @@
 # list; fuzz/CMakeLists.txt compiles the Qt-free ones again with the fuzzing instrumentation.
 cmake_path(SET TRV_CORE_SOURCE_DIR NORMALIZE "${CMAKE_CURRENT_LIST_DIR}/../src")
 
-foreach(folder platform spectrum exp asciitable plot calibration)
+foreach(folder platform spectrum exp asciitable plot calibration follow)
   string(TOUPPER ${folder} library)
   file(GLOB TRV_${library}_SOURCES CONFIGURE_DEPENDS ${TRV_CORE_SOURCE_DIR}/${folder}/*.cpp)
 endforeach()

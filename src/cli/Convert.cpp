@@ -9,6 +9,7 @@
 #include "cli/FileIdentity.h"
 #include "cli/OutputClaims.h"
 #include "cli/PreviewPlot.h"
+#include "cli/Watch.h"
 #include "exp/ExpFile.h"
 #include "exp/ExpHeader.h"
 #include "platform/AppError.h"
@@ -90,9 +91,10 @@ class Converter {
   public:
     // inputs: every file this run reads, which no output may replace.
     Converter(const ConvertOptions& options, const LocaleFormats& locale,
-              std::optional<CalibrationValues> calibration, std::set<FileId> inputs)
+              std::optional<CalibrationValues> calibration, std::set<FileId> inputs,
+              const InputReader& read)
         : options_(options), locale_(locale), calibration_(std::move(calibration)),
-          claims_(std::move(inputs))
+          claims_(std::move(inputs)), read_(read)
     {
     }
 
@@ -184,7 +186,7 @@ class Converter {
     {
         SpmSpectrum spectrum;
         try {
-            const std::string bytes = ReadWholeFile(path);
+            const std::string bytes = read_ ? read_(path) : ReadWholeFile(path);
             spectrum = ParseSpmImage(bytes, path, locale_);
         }
         catch (const AppError& e) {
@@ -364,6 +366,7 @@ class Converter {
     const LocaleFormats& locale_;
     std::optional<CalibrationValues> calibration_;
     OutputClaims claims_;
+    const InputReader& read_;
 };
 
 } // namespace
@@ -388,13 +391,21 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << kConvertProgram << ' ' << TRV_VERSION << '\n';
         return 0;
     }
+    if (options.watchDir) return RunWatch(args, options, out, err, locale);
+    return ConvertFiles(options, out, err, locale);
+}
 
+int ConvertFiles(const ConvertOptions& options, std::ostream& out, std::ostream& err,
+                 const LocaleFormats& locale, const InputReader& read,
+                 const std::function<void(std::size_t file, bool converted)>& finished)
+{
     // Read once: a bad calibration file would spoil every conversion, so nothing starts.
     std::optional<CalibrationValues> calibration;
     if (options.calibrationPath && !options.info) {
         try {
+            const std::string& path = *options.calibrationPath;
             calibration =
-                ParseCalibration(ReadWholeFile(*options.calibrationPath, kMaxCalibrationFileSize));
+                ParseCalibration(read ? read(path) : ReadWholeFile(path, kMaxCalibrationFileSize));
         }
         catch (const AppError& e) {
             err << Shown(*options.calibrationPath) << ": " << Shown(e.what()) << '\n';
@@ -413,7 +424,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             readAhead[i] = AddIdentities(options.files[i], inputs);
         if (options.calibrationPath) AddIdentities(*options.calibrationPath, inputs);
     }
-    Converter converter(options, locale, std::move(calibration), std::move(inputs));
+    Converter converter(options, locale, std::move(calibration), std::move(inputs), read);
 
     std::vector<FileWork> works(count);
     bool allConverted = true;
@@ -435,6 +446,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         for (const auto& [onErr, text] : work.shown)
             (onErr ? err : out) << text;
         if (!work.converted) allConverted = false;
+        if (finished) finished(i, work.converted);
     };
     stages.independent = [&](std::size_t i) { return bool(readAhead[i]); };
     // Mostly files to be read in turn (links, say): one thread does that best.

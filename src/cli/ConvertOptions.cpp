@@ -223,6 +223,14 @@ constexpr std::array kPlainOptions = {
                "convert up to N files at once (1..256; default: one per processor); messages "
                "and outputs are the same as with 1, which converts one after the other",
                [](ConvertOptions& o, std::string_view v) { o.jobs = ParseJobs(v); }},
+    OptionSpec{"watch", 0, "DIR",
+               "follow the folder DIR instead of converting FILE arguments: convert each *.spm "
+               "file there once it is complete and has not changed for a moment, and again "
+               "after each change, until interrupted",
+               [](ConvertOptions& o, std::string_view v) {
+                   if (v.empty()) throw UsageError{"--watch needs a folder name"};
+                   o.watchDir = std::string(v);
+               }},
     // Plot settings, changed after the open in the order given, as in the window.
     OptionSpec{"fold-channel", 0, "N",
                "plot folding channel, 0..1023 (a value outside is taken as the nearest end, "
@@ -332,7 +340,14 @@ ConvertOptions ParseConvertArgs(const std::vector<std::string>& args)
             option->apply(options, value);
         if (options.help || options.version) return options;
     }
-    if (options.files.empty()) throw UsageError{"no input files"};
+    if (options.watchDir) {
+        if (!options.files.empty()) throw UsageError{"--watch takes no input files"};
+        if (options.info || options.findFold || options.calibrate)
+            throw UsageError{"--watch converts: it takes no --info, --find-fold or --calibrate"};
+    }
+    else if (options.files.empty()) {
+        throw UsageError{"no input files"};
+    }
     if (options.writeCal && !options.calibrate) throw UsageError{"--write-cal needs --calibrate"};
     if (!options.calibrate) {
         if (!options.excludeChannels.empty())
@@ -352,7 +367,9 @@ std::string ConvertUsage()
     std::string text;
     text += "Usage: ";
     text += kConvertProgram;
-    text += " [OPTIONS] FILE.spm...\n"
+    text += " [OPTIONS] FILE.spm...\n       ";
+    text += kConvertProgram;
+    text += " [OPTIONS] --watch DIR\n"
             "Converts SPM spectrum files into EXP files as a fresh main window would open and\n"
             "save each of them.\n"
             "\nOptions:\n";
@@ -390,7 +407,10 @@ std::string ConvertUsage()
     text += "\nField options, and plot options, take effect in the order given. Outputs are\n"
             "named after the input file (.exp, .txt, .bmp); an existing output is replaced,\n"
             "but never a file that the same run reads (its input files and the --cal file).\n"
-            "Exit status: 0 all files converted, 1 some file failed, 2 usage error.\n";
+            "Exit status: 0 all files converted, 1 some file failed, 2 usage error.\n"
+            "--watch prints 'FILE: converted' for each conversion and runs until Ctrl+C\n"
+            "(status 130) or SIGTERM (143); files converted before and unchanged since are\n"
+            "not converted again.\n";
     return text;
 }
 

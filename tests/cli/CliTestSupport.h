@@ -151,6 +151,10 @@ class ConverterTest : public ::testing::Test {
         return Finish(Start(std::move(args)), deadline);
     }
 
+    // What a converter started by Start has printed so far.
+    std::string OutSoFar() const { return ReadBytes(OutFile()); }
+    std::string ErrSoFar() const { return ReadBytes(ErrFile()); }
+
   private:
     fs::path OutFile() const { return dir_ / ".stdout"; }
     fs::path ErrFile() const { return dir_ / ".stderr"; }

@@ -47,6 +47,10 @@ TEST(Usage, ErrorsExitTwoWithOneLineAndAHintAndNoConversion)
         {{"--jobs", "2x", "x.spm"}, "invalid value '2x' for --jobs (expected 1..256)"},
         {{"--jobs=", "x.spm"}, "invalid value '' for --jobs (expected 1..256)"},
         {{"x.spm", "--jobs"}, "option '--jobs' needs a value (N)"},
+        {{"--watch="}, "--watch needs a folder name"},
+        {{"--watch", "in", "x.spm"}, "--watch takes no input files"},
+        {{"--watch", "in", "--find-fold"},
+         "--watch converts: it takes no --info, --find-fold or --calibrate"},
     };
     for (const auto& [args, message] : cases) {
         SCOPED_TRACE(message);
@@ -62,7 +66,8 @@ TEST(Usage, ErrorsExitTwoWithOneLineAndAHintAndNoConversion)
 constexpr const char* kOptions =
     "-h, --help;--version;--info;--no-guess;--no-exp;--mode 1024|add|mean;--cal FILE.cal;"
     "--ascii channel|velocity;--output-dir DIR;--plot WIDTHxHEIGHT;--find-fold;"
-    "--jobs N;--fold-channel N;--no-fold;--scale N;--no-error-lines;--no-mean;--mean-width N;"
+    "--jobs N;--watch DIR;--fold-channel N;--no-fold;--scale N;--no-error-lines;--no-mean;"
+    "--mean-width N;"
     "--serial TEXT;--description TEXT;--bfield TEXT;--temperature TEXT;--channels TEXT;"
     "--ignore-left TEXT;--ignore-right TEXT;--folding-channel TEXT;--counts-millions TEXT;"
     "--zero-speed TEXT;--calibration TEXT;--extra1 TEXT;--extra2 TEXT;--extra3 TEXT;"
