@@ -42,7 +42,7 @@ struct ConvertOptions {
     std::optional<std::vector<double>> referenceLines; // with calibrate: the line table (mm/s)
     bool acceptPoorFit = false;   // with calibrate: take a fit that describes the spectrum poorly
     std::optional<unsigned> jobs; // files converted at once; default: one per processor
-    std::optional<std::string> watchDir; // follow this folder instead of converting files
+    std::optional<std::string> watchDir;   // follow this folder instead of converting files
     std::vector<GraphicStep> graphicSteps; // plot settings changed after the open, in order
     std::vector<FieldAssignment> fields;   // in the order given
     std::vector<std::string> files;

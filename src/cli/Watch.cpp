@@ -1,8 +1,8 @@
 #include "cli/Watch.h"
 
+#include "calibration/CalFileReader.h"
 #include "cli/Convert.h"
 #include "cli/ConvertOptions.h"
-#include "calibration/CalFileReader.h"
 #include "follow/FolderFollower.h"
 #include "platform/AppError.h"
 #include "platform/FileIo.h"

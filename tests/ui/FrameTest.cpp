@@ -39,7 +39,7 @@ TEST_F(Frame, MenusHoldTheirEntriesInOrder)
 {
     MainWindow& f = Start();
     EXPECT_EQ(Menus(f), (std::vector<std::string>{
-                            "Files: Open spm, Save, Save as, Save as ASCII, -, Close",
+                            "Files: Open spm, Follow file, Save, Save as, Save as ASCII, -, Close",
                             "Edit: [&Copy], [Cu&t], [&Delete], [&Paste], [Select &All], [&Undo]",
                             "Image: Save image as bitmap, Open last bitmap",
                             "Special: Add spectres, Subtract spectres, Find folding channel, "

@@ -68,6 +68,7 @@ MainWindow::MainWindow(Platform& platform, std::unique_ptr<SettingsStore> store,
     CreatePreviewWindow();
     // About, add/subtract and ASCII options: created once, after the preview window.
     CreateSpecialWindows();
+    SetUpFollowing();
 }
 
 MainWindow::~MainWindow()
@@ -264,6 +265,7 @@ void MainWindow::OpenSpectrumFile(const QString& path)
     std::string bytes = ReadWholeFile(PathBytes(path));
     SpmSpectrum spectrum = ParseSpmImage(bytes, PathBytes(path), locale_);
     spmImage_ = std::move(bytes);
+    shownInfo_ = spectrum.info;
     channelCount_ = spectrum.info.ChannelCount;
     counts_ = std::move(spectrum.counts);
     spmMode_ = spectrum.info.Mode;
@@ -294,6 +296,7 @@ void MainWindow::OpenSpectrumFile(const QString& path)
     if (previewBox_->isChecked()) RedrawPreview();
     if (showDataBox_->isChecked()) FillDataGrid();
     descriptionEdit_->setFocus(Qt::OtherFocusReason);
+    FollowOpenedFile(path);
 }
 
 void MainWindow::FillDataGrid()

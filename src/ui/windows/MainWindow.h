@@ -2,6 +2,7 @@
 
 #include "calibration/CalFileReader.h"
 #include "exp/ExpHeader.h"
+#include "follow/Progress.h"
 #include "platform/LocaleFormats.h"
 #include "platform/Platform.h"
 #include "platform/SettingsStore.h"
@@ -37,6 +38,7 @@ class QToolBar;
 
 namespace trv {
 
+class FileFollower;
 class MaskEditField;
 class UpDown;
 class PreviewWindow;
@@ -145,6 +147,16 @@ class MainWindow : public QMainWindow, public PreviewHost {
     // The save after the dialog: writes the bitmap, if the image has one, and remembers target.
     void SaveBitmapFile(const QString& target, const PlotImage& image);
     const QString& LastBitmap() const { return lastBitmap_; }
+
+    // --- following the opened file while its measurement runs (MainWindowFollow.cpp)
+    QAction* followAction() const { return followAction_; }
+    QLabel* followStatus() const { return followStatus_; }
+    QLabel* progressLabel() const { return progressLabel_; }
+    QLineEdit* targetNoiseEdit() const { return targetNoiseEdit_; }
+    const FileFollower& Follower() const { return *follower_; }
+    // A new complete version of the followed file: what it says, its counts, the grid and the
+    // preview; never the header fields.
+    void ReloadSpectrum(const SpmSpectrum& spectrum);
 
     // Runs one reaction through RunGuarded; an error it raises is shown to the user. False when
     // it failed.
@@ -331,6 +343,28 @@ class MainWindow : public QMainWindow, public PreviewHost {
     void SetTabOrder();
     static QString DroppedSpmFile(const QMimeData* mime);
     void FitGridColumns();
+
+    enum class FollowState { Off, Following, Awaiting, Failed };
+    void BuildMeasurement(QWidget* parent);
+    void SetUpFollowing();
+    void RememberFollowSettings();
+    void SetFollowing(bool on);
+    void FollowOpenedFile(const QString& path);
+    void StopFollowing();
+    MeasurementProgress CurrentProgress() const;
+    void ShowProgress();
+    void ShowFollowStatus(FollowState state);
+    FileFollower* follower_ = nullptr;
+    QAction* followAction_ = nullptr;
+    QLabel* followStatus_ = nullptr;
+    QGroupBox* measurementGroup_ = nullptr;
+    QLabel* progressLabel_ = nullptr;
+    QLineEdit* targetNoiseEdit_ = nullptr;
+    QString openedPath_;
+    QString followProblem_;
+    SpmInfo shownInfo_;
+    std::vector<CountObservation> history_;
+    bool loadingFollowSettings_ = false;
 
     enum class EditOp { Copy, Cut, Delete, Paste, SelectAll, Undo };
     void RunEditOp(EditOp op);

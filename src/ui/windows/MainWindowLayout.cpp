@@ -104,6 +104,9 @@ void MainWindow::BuildActions()
     make(saveAsAction_, "saveAsAction", "Save as", "Save EXP file as", QKeySequence(Qt::Key_F12),
          -1, "");
     make(closeAction_, "closeAction", "Close", "", QKeySequence(), 7, "");
+    make(followAction_, "followAction", "Follow file", "Reload the spectrum whenever it is saved",
+         QKeySequence(Qt::CTRL | Qt::Key_F), -1, "");
+    followAction_->setCheckable(true);
     make(loadHeaderAction_, "loadHeaderAction", "Load header", "",
          QKeySequence(Qt::CTRL | Qt::Key_L), 8, "");
     make(aboutAction_, "aboutAction", "About", "", QKeySequence(), 9, "");
@@ -124,7 +127,8 @@ void MainWindow::BuildMenusAndToolBar()
     };
     menuBar()->setObjectName("menuBar");
     menu(filesMenu_, "filesMenu", "Files");
-    filesMenu_->addActions({openAction_, saveAction_, saveAsAction_, saveAsciiAction_});
+    filesMenu_->addActions(
+        {openAction_, followAction_, saveAction_, saveAsAction_, saveAsciiAction_});
     filesMenu_->addSeparator()->setObjectName("filesSeparator");
     filesMenu_->addAction(closeAction_);
     menu(editMenu_, "editMenu", "Edit");
@@ -358,9 +362,11 @@ QWidget* MainWindow::BuildRightPanel()
     BuildExpData(rightPanel_);
     BuildExpHeader(rightPanel_);
     BuildSaveOptions(rightPanel_);
+    BuildMeasurement(rightPanel_);
     column->addWidget(expDataGroup_);
     column->addWidget(expHeaderGroup_);
     column->addWidget(saveOptionsGroup_);
+    column->addWidget(measurementGroup_);
     column->addStretch(1);
     // 328 pixels wide, unless the captions of this font need a little more.
     rightPanel_->setFixedWidth(std::max(328, column->minimumSize().width()));

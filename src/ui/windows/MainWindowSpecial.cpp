@@ -105,6 +105,7 @@ void MainWindow::AdoptCombinedSpectrum(std::vector<uint32_t> counts, int32_t cha
              previewImage_->height());
 
     SetSpectrum(std::move(counts), channelCount);
+    StopFollowing();
     // Ticking the box fills the grid; a box ticked already leaves the grid as it was.
     showDataBox_->setChecked(true);
     saveAsModeCombo_->setCurrentIndex(kSave512Add);

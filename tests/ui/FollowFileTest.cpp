@@ -1,0 +1,112 @@
+// Following the opened file while its measurement runs: every complete version a writer saves
+// is shown (in place in pieces, renamed over the file, truncated and rewritten), never a torn
+// one; the header typed before stays, and nothing asks or warns.
+#include "UiTestSupport.h"
+#include "support/SpmImages.h"
+
+#include "follow/FileFollower.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include <gmock/gmock.h>
+
+#include <set>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace trv::test {
+namespace {
+
+class FollowFile : public UiTest {
+  protected:
+    // Events until the window shows counts, or 5 s.
+    bool WaitForCounts(MainWindow& f, const std::vector<std::uint32_t>& counts)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (f.Counts() != counts && clock.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            // Every state the window passes through is a whole spectrum of the writer's.
+            EXPECT_TRUE(f.Counts().size() == 1024 && seen_.contains(f.Counts()[0]))
+                << "a torn spectrum was shown";
+        }
+        return f.Counts() == counts;
+    }
+    // The writer's versions are told apart by channel 0.
+    std::vector<std::uint32_t> Version(std::uint32_t n)
+    {
+        std::vector<std::uint32_t> counts = SomeCounts(1024, n);
+        counts[0] = 100000 + n;
+        seen_.insert(counts[0]);
+        return counts;
+    }
+    std::set<std::uint32_t> seen_;
+};
+
+TEST_F(FollowFile, ShowsEachCompleteVersionAndKeepsTheHeader)
+{
+    MainWindow& f = Start();
+    f.showDataBox()->click();
+    const QString path = WriteSpm("run.spm", Pca2Image(Version(1)));
+    f.OpenGivenFile(path);
+    f.descriptionEdit()->setText("typed before");
+    platform_.messages.clear(); // the first start's greeting
+    f.followAction()->trigger();
+    ASSERT_TRUE(f.Follower().IsFollowing());
+    EXPECT_THAT(Str(f.followStatus()->text()), ::testing::HasSubstr("Following run.spm"));
+
+    const std::string file = Str(path);
+    // In place, in small pieces, the file kept open between them.
+    const std::vector<std::uint32_t> second = Version(2);
+    const std::string grown = Pca2Image(second);
+    {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC);
+        ASSERT_GE(fd, 0);
+        for (std::size_t at = 0; at < grown.size(); at += 700) {
+            const std::size_t n = std::min<std::size_t>(700, grown.size() - at);
+            ASSERT_EQ(::write(fd, grown.data() + at, n), static_cast<ssize_t>(n));
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+        }
+        ::close(fd);
+    }
+    ASSERT_TRUE(WaitForCounts(f, second));
+
+    // A new file renamed over the old one.
+    WriteBytes(Work("run.tmp"), Pca2Image(Version(3)));
+    ASSERT_TRUE(::rename(Str(Work("run.tmp")).c_str(), file.c_str()) == 0);
+    ASSERT_TRUE(WaitForCounts(f, Version(3)));
+
+    // Truncated, then rewritten whole.
+    {
+        QFile(path).resize(0);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    WriteBytes(path, Pca2Image(Version(4)));
+    ASSERT_TRUE(WaitForCounts(f, Version(4)));
+
+    EXPECT_EQ(f.dataGrid()->item(0, 1)->text(), QString::number(Version(4)[0]));
+    EXPECT_EQ(f.descriptionEdit()->text(), "typed before");
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "run.spm");
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
+    EXPECT_TRUE(platform_.messages.isEmpty());
+    EXPECT_THAT(Str(f.progressLabel()->text()), ::testing::HasSubstr("Total counts"));
+
+    // Off stops it, and the choice is remembered for the next start.
+    Stop();
+    MainWindow& again = Start();
+    EXPECT_TRUE(again.followAction()->isChecked());
+    again.followAction()->trigger();
+    EXPECT_FALSE(again.Follower().IsFollowing());
+}
+
+} // namespace
+} // namespace trv::test
