@@ -112,6 +112,17 @@ const char* ModeName(int mode)
     return mode == kSave1024 ? "1024" : mode == kSave512Add ? "add" : "mean";
 }
 
+// The bundled foil's sweep at 512 channels: +-11.7 mm/s, the turning point in the middle.
+ReferenceTruth Foil512()
+{
+    ReferenceTruth t;
+    t.channels = 512;
+    t.c = 256.0;
+    t.zero = 127.5;
+    t.cal = 23.4 / 256.0;
+    return t;
+}
+
 TEST(VelocityFit, NoiselessSpectraGiveTheTruthInEveryMode)
 {
     ReferenceTruth t;
@@ -279,11 +290,7 @@ TEST(VelocityFit, TurningPointAnywhereGivesTheRotatedTruth)
 // asked for are left out and named too.
 TEST(VelocityFit, StrayAndChosenChannelsAreLeftOutAndNamed)
 {
-    ReferenceTruth t;
-    t.channels = 512;
-    t.c = 256.0;
-    t.zero = 127.5;
-    t.cal = 23.4 / 256.0;
+    const ReferenceTruth t = Foil512();
     std::mt19937_64 rng(7);
     const std::vector<std::uint32_t> clean = SyntheticReference(t, kIron, &rng);
     const double cleanChi2 = FitVelocityCalibration(clean, kIron).result.chi2dof;
@@ -369,11 +376,7 @@ TEST(VelocityFit, NarrowSweepIsCalibratedOnTheLinesInside)
 // (chi2/dof about 3, as real foils give) is neither.
 TEST(VelocityFit, OtherCompoundsAreNotTakenForTheReference)
 {
-    ReferenceTruth t;
-    t.channels = 512;
-    t.c = 256.0;
-    t.zero = 127.5;
-    t.cal = 23.4 / 256.0;
+    const ReferenceTruth t = Foil512();
     auto spectrum = [&](double baseline, const std::vector<std::vector<double>>& sites) {
         std::mt19937_64 rng(3);
         ReferenceTruth s = t;
