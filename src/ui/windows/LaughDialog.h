@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/widgets/XorShape.h"
 #include "ui/windows/ModalResult.h"
 
 #include <QDialog>
@@ -11,20 +12,6 @@ class QLabel;
 class QPushButton;
 
 namespace trv {
-
-// A rectangle drawn in XOR mode over whatever lies beneath it: its white fill turns the
-// pixels inside the outline into their negative, its black one-pixel outline leaves the
-// pixels under it unchanged. It holds no pixels of its own, so each repaint starts from the
-// freshly painted widgets below and never inverts an area twice.
-class XorShape : public QWidget {
-    Q_OBJECT
-
-  public:
-    explicit XorShape(QWidget* parent = nullptr);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-};
 
 // The Laugh window: a picture, two name labels and two "X-ray" rectangles switched by a
 // check box. Each "Laugh!" builds a fresh one, so it always opens with "X-Ray" checked.
