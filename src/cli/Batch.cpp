@@ -1,5 +1,7 @@
 #include "cli/Batch.h"
 
+#include "cli/EndSignals.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -17,10 +19,6 @@ namespace trv {
 
 namespace {
 
-// The signals that end a batch from the terminal or a session manager (those FileIo holds
-// off while a temporary file has a name).
-constexpr std::array kEndSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
 // How far the workers may prepare beyond the first item not yet finished: enough to keep
 // them busy, few enough that the prepared outputs stay small.
 constexpr std::size_t kAheadPerJob = 64;
@@ -28,13 +26,6 @@ constexpr std::size_t kAheadPerJob = 64;
 // much as writing it.
 constexpr std::size_t kChunk = 16;
 constexpr std::size_t kHeldBytesBudget = 256u << 20;
-
-bool EndsTheProcess(int sig)
-{
-    struct sigaction current {};
-    return ::sigaction(sig, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
-           current.sa_handler == SIG_DFL;
-}
 
 void RunInline(std::size_t count, const BatchStages& stages)
 {
@@ -283,15 +274,7 @@ class ParallelBatch {
             closing_ = true;
             closedCv_.wait(lock, [this] { return running_ == 0; });
         }
-        struct sigaction byDefault {};
-        byDefault.sa_handler = SIG_DFL;
-        ::sigaction(sig, &byDefault, nullptr);
-        sigset_t only;
-        sigemptyset(&only);
-        sigaddset(&only, sig);
-        ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr); // a pending one ends the process here
-        ::raise(sig);
-        ::_exit(128 + sig);
+        EndProcessBy(sig);
     }
 
     const std::size_t count_;

@@ -3,6 +3,7 @@
 #include "calibration/CalFileReader.h"
 #include "cli/Convert.h"
 #include "cli/ConvertOptions.h"
+#include "cli/EndSignals.h"
 #include "follow/FolderFollower.h"
 #include "platform/AppError.h"
 #include "platform/FileIo.h"
@@ -26,9 +27,6 @@ namespace trv {
 
 namespace {
 
-// The signals that end a run from the terminal or a session manager.
-constexpr std::array kEndSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
 // Beside the outputs: which versions of which inputs were converted, with which options.
 constexpr const char* kStateName = ".trevandel-convert-watch";
 constexpr std::string_view kStateHeader = "trevandel-convert --watch 1";
@@ -42,10 +40,8 @@ class EndSignals {
     {
         sigemptyset(&set_);
         for (const int sig : kEndSignals) {
-            struct sigaction current {};
             // One ignored (nohup) stays ignored.
-            if (::sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-                sigaddset(&set_, sig);
+            if (EndsTheProcess(sig)) sigaddset(&set_, sig);
         }
         ::pthread_sigmask(SIG_BLOCK, &set_, &previous_);
         fd_ = ::signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
@@ -70,15 +66,7 @@ class EndSignals {
         return static_cast<int>(info.ssi_signo);
     }
 
-    [[noreturn]] static void EndBy(int sig)
-    {
-        sigset_t only;
-        sigemptyset(&only);
-        sigaddset(&only, sig);
-        ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-        ::raise(sig);
-        ::_exit(128 + sig);
-    }
+    [[noreturn]] static void EndBy(int sig) { EndProcessBy(sig); }
 
   private:
     sigset_t set_{};
