@@ -1,13 +1,8 @@
 #pragma once
 
-#include <array>
-
-#include <signal.h>
+#include "platform/FileIo.h" // kEndSignals
 
 namespace trv {
-
-// The signals that end a run from the terminal or a session manager.
-inline constexpr std::array kEndSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Whether sig, delivered now, would end the process: its default action, neither ignored (nohup)
 // nor caught.

@@ -123,7 +123,7 @@ class EndSignalsBlocked {
     {
         sigset_t set;
         sigemptyset(&set);
-        for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        for (const int sig : kEndSignals)
             sigaddset(&set, sig);
         ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
     }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <signal.h>
 
 namespace trv {
 
@@ -15,12 +18,15 @@ inline constexpr std::size_t kMaxSpmFileSize = 64u * 1024u * 1024u;
 // names the file and its size. A FIFO, device or socket is refused without waiting on it.
 std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxSpmFileSize);
 
+// The signals that end a run from the terminal or a session manager.
+inline constexpr std::array kEndSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
 // Writes bytes to path atomically: a temporary file in the target's folder is written,
 // flushed and renamed over the target. On failure the temporary file is removed, an
 // existing target is left untouched, and AppError carries the runtime's I/O text.
 // The temporary file has no name while it is written (where the file system allows it),
 // then takes the target's name at once when there is no file to replace, else a short
-// one only for the rename; SIGINT, SIGTERM, SIGHUP and SIGQUIT wait while it
+// one only for the rename; the end signals (kEndSignals) wait while it
 // has a name, so a process ended by them leaves no temporary file behind.
 // With flush = false the data is not forced to the disk before the rename; a batch that
 // writes many files does that once for all with SyncFolders.
