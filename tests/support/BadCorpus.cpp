@@ -1,6 +1,7 @@
 #include "support/BadCorpus.h"
 
 #include <fstream>
+#include <set>
 #include <stdexcept>
 
 namespace trv::corpus {
@@ -27,6 +28,15 @@ std::vector<Row> Manifest(std::string_view kind)
             rows.push_back({fields[0], {fields.begin() + 2, fields.end()}});
     }
     return rows;
+}
+
+std::vector<Row> OnePerExpectation(std::string_view kind)
+{
+    std::vector<Row> picked;
+    std::set<std::vector<std::string>> seen;
+    for (Row& row : Manifest(kind))
+        if (seen.insert(row.expect).second) picked.push_back(std::move(row));
+    return picked;
 }
 
 std::string Unescape(std::string_view text)

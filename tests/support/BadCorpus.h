@@ -21,6 +21,10 @@ struct Row {
 // The manifest's rows of one kind ("spm" or "cal").
 std::vector<Row> Manifest(std::string_view kind);
 
+// The first row of each distinct expectation of one kind: one file per refusal text and per
+// kind of acceptance, for the levels above the parser, which check the wiring, not the rules.
+std::vector<Row> OnePerExpectation(std::string_view kind);
+
 // Undoes the manifest's escapes: \\ \t \r \n \xHH.
 std::string Unescape(std::string_view text);
 
