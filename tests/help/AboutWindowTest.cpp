@@ -14,17 +14,12 @@ using testing::ExecWhile;
 using testing::Focused;
 using testing::PressKey;
 
-TEST(AboutWindow, TextHasCreditsSupportedInputAndThreeDatedVersions)
+TEST(AboutWindow, TextListsTheSupportedInputAndThreeDatedVersions)
 {
     AboutDialog form;
     EXPECT_EQ(form.windowTitle(), "About");
     const QString text = form.textView()->toPlainText();
     const QStringList lines = text.split('\n');
-    EXPECT_TRUE(lines[0].contains("2026")) << lines[0].toStdString();
-    for (const char* word : {".spm", ".exp", "PCA programs", "PCA2 files", "calibration", "preview",
-                             "Laugh", "add and subtract"})
-        EXPECT_TRUE(text.contains(word)) << word;
-
     const qsizetype supports = lines.indexOf("This program currently supports (input):");
     ASSERT_GE(supports, 0);
     ASSERT_LT(supports + 3, lines.size());

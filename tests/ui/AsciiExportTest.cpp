@@ -1,7 +1,9 @@
 #include "ModalScript.h"
 #include "UiTestSupport.h"
 
+#include "asciitable/AsciiExport.h"
 #include "platform/AppError.h"
+#include "platform/LocaleFormats.h"
 #include "ui/widgets/MaskEditField.h"
 #include "ui/windows/AsciiExportDialog.h"
 
@@ -17,16 +19,10 @@
 namespace trv::test {
 namespace {
 
-// The spectrum the golden tables were made from (tools/make-ui-ascii-golden.py).
 uint32_t SpectrumCount(int i)
 {
     return i % 61 == 3 ? 4294967000u + static_cast<uint32_t>(i % 250)
                        : static_cast<uint32_t>((i * 7919 + 13) % 100003);
-}
-
-std::string Golden(const char* name)
-{
-    return ReadBytes(QString(TRV_TEST_DATA_DIR) + "/" + name);
 }
 
 // What the user chooses in the options dialog; -1 leaves a group as it is shown.
@@ -75,6 +71,14 @@ class AsciiExport : public UiTest {
         return shown;
     }
 
+    // The table the export function makes of the open spectrum with these options.
+    std::string Table(int xAxis, int channelMode)
+    {
+        return BuildASCIITable(Form().Counts(), Form().ChannelCount(), channelMode, xAxis,
+                               Form().zeroSpeedEdit()->Value(), Form().calibrationEdit()->Value(),
+                               LocaleFormats::Fixed().decimalSeparator);
+    }
+
     QStringList WorkFiles() const
     {
         return QDir(Work()).entryList({"*.txt", "table*"}, QDir::Files);
@@ -83,7 +87,8 @@ class AsciiExport : public UiTest {
     bool dialogShown_ = false;
 };
 
-TEST_F(AsciiExport, WritesTheGoldenTablesThroughBothDialogs)
+// The dialogs' choices reach the export function; a chosen file is replaced without asking.
+TEST_F(AsciiExport, WritesTheTableOfTheChosenOptionsThroughBothDialogs)
 {
     struct Case {
         int channels;
@@ -91,28 +96,28 @@ TEST_F(AsciiExport, WritesTheGoldenTablesThroughBothDialogs)
         int filterIndex;
         Options options;
         QString written;
-        const char* golden;
+        int xAxis, channelMode; // what reaches the export
     };
     const Case cases[] = {
         // The dialog's defaults: "Velocity", "512 Channels (add)".
-        {1024, "table", 1, {}, "table.txt", "ascii-1024-add-velocity.txt"},
-        {1024, "mean.dat", 1, {-1, 2}, "mean.txt", "ascii-1024-mean-velocity.txt"},
-        {1024, "table", 2, {0, 0}, "table", "ascii-1024-all-channel.txt"},
-        // "Channels" can't be changed for a 512-channel spectrum; the counts go out unchanged,
-        // replacing an existing file without asking.
-        {512, "small.txt", 1, {0, 2}, "small.txt", "ascii-512-channel.txt"},
+        {1024, "table", 1, {}, "table.txt", kXAxisVelocity, 1},
+        {1024, "mean.dat", 1, {-1, 2}, "mean.txt", kXAxisVelocity, 2},
+        {1024, "table", 2, {0, 0}, "table", kXAxisChannel, 0},
+        // "Channels" can't be changed for a 512-channel spectrum.
+        {512, "small.txt", 1, {0, 2}, "small.txt", kXAxisChannel, 1},
     };
     WriteBytes(Work("small.txt"), "old contents");
     for (const Case& c : cases) {
         SCOPED_TRACE(Str(c.written));
         StartWith(c.channels);
+        Form().zeroSpeedEdit()->SetValue("255.50");
         const Shown shown = Export(c.typed, c.filterIndex, c.options);
         ASSERT_TRUE(dialogShown_);
         EXPECT_TRUE(shown.modal);
         EXPECT_EQ(shown.xAxis, 1);
         EXPECT_EQ(shown.channels, 1);
         EXPECT_EQ(shown.channelsEnabled, c.channels != 512);
-        EXPECT_EQ(ReadBytes(Work(c.written)), Golden(c.golden));
+        EXPECT_EQ(ReadBytes(Work(c.written)), Table(c.xAxis, c.channelMode));
         EXPECT_EQ(QFile::exists(Work(c.typed)), c.written == c.typed);
         EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
     }
@@ -180,7 +185,7 @@ TEST_F(AsciiExport, TheFilesMenuOffersTheExport)
     OnModal<AsciiExportDialog> user([](AsciiExportDialog& d) { d.saveButton()->click(); });
     QTest::mouseClick(f.filesMenu(), Qt::LeftButton, {}, entry.center());
     EXPECT_TRUE(user.Ran());
-    EXPECT_EQ(ReadBytes(Work("menu.txt")), Golden("ascii-1024-add-velocity.txt"));
+    EXPECT_EQ(ReadBytes(Work("menu.txt")), Table(kXAxisVelocity, 1));
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
 }
 

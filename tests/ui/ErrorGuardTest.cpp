@@ -21,8 +21,8 @@ TEST(ErrorGuard, ShowsWhatEscapesAReactionAndSaysWhetherItRanThrough)
         {[] {}, ""},
         {[] { throw AppError("File not found"); }, "File not found"},
         // Control bytes of a file name are escaped; a name that is not UTF-8 shows as 8-bit.
-        {[] { throw AppError("Cannot create file /tmp/a\nb\xE9.bmp"); },
-         QString::fromUtf8("Cannot create file /tmp/a\\x0Ab\u00E9.bmp")},
+        {[] { throw AppError("Cannot create file /tmp/a\nb\x1b[2J\tc\xE9.bmp"); },
+         QString::fromUtf8("Cannot create file /tmp/a\\x0Ab\\x1B[2J\\x09c\u00E9.bmp")},
         {[] { throw std::bad_alloc(); }, "Out of memory"},
         {[] { throw std::runtime_error("vector::reserve"); }, "vector::reserve"},
     };

@@ -4,7 +4,6 @@
 #include "SpecialFiles.h"
 #include "UiTestSupport.h"
 
-#include "ui/NameOnlyIconProvider.h"
 #include "ui/QtPlatform.h"
 
 #include <QApplication>
@@ -34,25 +33,6 @@ class FileDialog : public UiTest {
         ASSERT_TRUE(MakeFifo(Work("special/pipe")));
     }
 };
-
-TEST_F(FileDialog, IconProviderDecidesByNameAloneAndReturnsAtOnce)
-{
-    OpenWatch watch(Work("special"));
-    ASSERT_TRUE(watch.Valid());
-    FifoRescue rescue(Work("special/pipe"), 2s);
-    const NameOnlyIconProvider icons;
-    QElapsedTimer clock;
-    clock.start();
-    for (const QString name : {"kmsg", "pipe", "a.spm", "sub"}) {
-        const QFileInfo info(Work("special/" + name));
-        EXPECT_FALSE(icons.icon(info).isNull()) << Str(name);
-        EXPECT_FALSE(icons.type(info).isEmpty()) << Str(name);
-    }
-    EXPECT_EQ(icons.type(QFileInfo(Work("special/sub"))), "Folder");
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_FALSE(rescue.Released());
-    EXPECT_EQ(watch.Touched(), QStringList());
-}
 
 TEST_F(FileDialog, RealDialogListsAFolderWithoutOpeningItsFiles)
 {

@@ -9,6 +9,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
@@ -72,9 +73,9 @@ TEST_F(OpenSpectrum, Pca2FileFillsLabelsGuessesAndSettings)
     EXPECT_EQ(QApplication::focusWidget(), f.descriptionEdit());
 }
 
-// Label texts of other shapes come from the spectrum reader (the corpus tests show them all);
-// here the mode the user chose stays.
-TEST_F(OpenSpectrum, TenTwentyFourChannelsKeepTheChosenMode)
+// Label texts of other shapes come from the spectrum reader; here the mode the user chose
+// stays, and with "Guess exp data" off the fields stay too.
+TEST_F(OpenSpectrum, ChosenModeAndUnguessedFieldsStay)
 {
     MainWindow& f = Start();
     ChooseSaveAsMode(0);
@@ -83,15 +84,11 @@ TEST_F(OpenSpectrum, TenTwentyFourChannelsKeepTheChosenMode)
     EXPECT_EQ(f.plotFoldEdit()->text(), "512");
     EXPECT_EQ(f.saveAsModeCombo()->currentIndex(), 1);
     EXPECT_EQ(f.foldingChannelEdit()->Value(), "5120.000 ") << "the mask chosen by the user stays";
-}
-
-TEST_F(OpenSpectrum, GuessExpDataOffLeavesTheFieldsAndShortNamesAreFitted)
-{
-    MainWindow& f = Start();
     f.guessExpDataBox()->setChecked(false);
     OpenViaDialog(WriteSpm("ha1234.spm", MakePca2(2560, Ramp)));
     EXPECT_EQ(f.serialEdit()->Value(), "H       ");
-    EXPECT_EQ(f.descriptionEdit()->text(), "");
+    EXPECT_EQ(f.descriptionEdit()->text(), "BIG.SP: ") << "the last guess stays";
+    // A short name is fitted to the serial's mask.
     f.guessExpDataBox()->setChecked(true);
     OpenViaDialog(WriteSpm("ab.spm", MakePca2(2560, Ramp)));
     EXPECT_EQ(f.descriptionEdit()->text(), "AB.SPM: ");
@@ -189,6 +186,28 @@ bool Drop(MainWindow& f, const QList<QUrl>& urls)
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&f, &drop);
     return enter.isAccepted();
+}
+
+// A file named on the command line or by a file manager opens as if chosen in the open dialog;
+// its folder becomes the last folder, and Save writes beside it.
+TEST_F(OpenSpectrum, GivenFileOpensWithoutTheDialogFromTheFolderGiven)
+{
+    MainWindow& f = Start();
+    QDir(Work()).mkpath("spectra");
+    WriteBytes(Work("spectra/HA1001.spm"), MakePca2(2560, Ramp));
+    f.OpenGivenFile("spectra/HA1001.spm");
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('\n'));
+    EXPECT_TRUE(platform_.openRequests.empty()) << "no dialog";
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "HA1001.spm");
+    EXPECT_EQ(QDir::currentPath(), Work("spectra"));
+    EXPECT_NE(ReadBytes(SettingsFile()).find(Str(Work("spectra"))), std::string::npos);
+    f.saveAction()->trigger();
+    EXPECT_TRUE(QFileInfo::exists(Work("spectra/HA1001.exp")));
+
+    f.OpenGivenFile(Work("gone/b.spm"));
+    EXPECT_EQ(platform_.errors, QStringList{"File not found"});
+    EXPECT_EQ(f.spectrumNameLabel()->text(), "HA1001.spm");
+    EXPECT_EQ(f.Counts().size(), 512u);
 }
 
 TEST_F(OpenSpectrum, DroppedSpmFileOpensWithoutTheDialogAndAnythingElseDoesNothing)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <ostream>
 #include <string>
 
@@ -74,19 +73,6 @@ INSTANTIATE_TEST_SUITE_P(
         std::replace(name.begin(), name.end(), ' ', '_');
         return name;
     });
-
-TEST(PrintPageLayoutEdges, ShrunkPictureTouchesTheLimitingEdge)
-{
-    // Shrinking stops exactly at the page edge, not short of it.
-    for (const QSizeF widget : {QSizeF(1600, 1000), QSizeF(400, 1200), QSizeF(3000, 500)}) {
-        const PrintLayout layout = LayoutPrintPage(widget, 96, 1200, kPortrait, kLandscape);
-        const QSizeF area = layout.Landscape ? kLandscape : kPortrait;
-        const QSizeF printed = widget * layout.Scale;
-        EXPECT_TRUE(std::abs(printed.width() - area.width()) < 1e-6 ||
-                    std::abs(printed.height() - area.height()) < 1e-6)
-            << widget.width() << "x" << widget.height();
-    }
-}
 
 TEST(PrintPageLayoutEdges, PageWithoutPrintableAreaKeepsScreenSize)
 {

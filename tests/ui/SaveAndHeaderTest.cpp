@@ -58,24 +58,6 @@ TEST_F(SaveExp, SaveWritesBesideTheCurrentFolderUnderTheSpectrumName)
         << "no temporary file is left beside it";
 }
 
-// A 1024-channel spectrum goes out as the chosen mode says: pairs added, pairs averaged, all.
-TEST_F(SaveExp, ReductionFollowsTheChosenMode)
-{
-    MainWindow& f = Start();
-    OpenViaDialog(WriteSpm("big.spm", MakePca2(5000, Pattern)));
-    const std::string line2_1024 =
-        "1024 009 503 5120.000  000 128.00 0.09135 08 000.00 0.00000 000.00 0.00000\r\n";
-    for (const auto& [item, start, lines] : {std::tuple{1, kDefaultLine2 + "7 ", 64},
-                                             {2, kDefaultLine2 + "3 ", 64},
-                                             {0, line2_1024 + "3 4 2 3 4 4294967295 ", 128}}) {
-        if (item != 1) ChooseSaveAsMode(item);
-        f.saveAction()->trigger();
-        const std::string written = ReadBytes(Work("big.exp"));
-        EXPECT_NE(written.find(start), std::string::npos) << written.substr(0, 200);
-        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2 + lines);
-    }
-}
-
 TEST_F(SaveExp, SaveAsChangesTheExtensionAndAsksAboutOverwriting)
 {
     MainWindow& f = Start();

@@ -7,7 +7,6 @@ set_target_properties(test_ui PROPERTIES AUTOMOC ON)
 target_link_libraries(test_ui PRIVATE trv_ui Qt6::Test GTest::gtest GTest::gmock)
 target_include_directories(test_ui PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(test_ui PRIVATE
-  TRV_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/ui/data"
   TRV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
   TRV_BINARY_DIR="${PROJECT_BINARY_DIR}"
   TRV_CONVERT_EXE="$<TARGET_FILE:trevandel-convert>")
