@@ -160,8 +160,8 @@ TEST(VelocityFit, ReversedSweepReportsAPositiveConstant)
     EXPECT_NEAR(fit.result.fold2x, 1019.0, 1e-3);
     ASSERT_EQ(fit.result.warnings.size(), 1u);
     EXPECT_THAT(fit.result.warnings[0],
-                HasSubstr("lies 2.50 channels off the middle: folding at 1019.0000 leaves 5 "
-                          "channels without a partner (1019-1023)"));
+                HasSubstr("the turning point lies 2.5 channels off the middle: folding at 1019 "
+                          "leaves 5 channels without a partner (1019-1023)"));
 }
 
 // Over many noise realisations the mean error stays far below a hundredth of a channel and
@@ -456,7 +456,8 @@ TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
          "the line at -15 mm/s falls inside the sweep"},
         {"a table line twice", foil, twice,
          "the reference table lists the line at 0.8385 mm/s twice"},
-        {"table off the dips", foil, shifted, "does not come out as a dip (fitted depth -"},
+        {"table off the dips", foil, shifted,
+         "does not come out as a dip (fitted depth -0.0074 +/- 0.0058)"},
         {"wrapped below zero", wrapped, kIron,
          "channel 600 holds 4294967196 counts, near 2^32: the spectrum went below zero"},
         {"two close lines, few counts", SyntheticReference(pair, close, &rng), close,
@@ -467,9 +468,6 @@ TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
         EXPECT_THAT(RefusalOf([&] { FitVelocityCalibration(c.counts, c.lines); }),
                     HasSubstr(c.message));
     }
-    EXPECT_THAT(RefusalOf([&] { FitVelocityCalibration(foil, shifted); }),
-                ::testing::ContainsRegex(
-                    "fitted depth -?[0-9]+\\.[0-9][0-9] \\+/- [0-9]+\\.[0-9][0-9]\\)"));
     // Raw channels 600-609 wrapped: a pair mode names them by their saved channels 300-304,
     // and leaving those out lets the fit go on.
     CalibrationOptions savedOut;
@@ -506,7 +504,8 @@ TEST(VelocityFit, FoldedViewPairsEachChannelWithItsPartner)
     }
 }
 
-// The mirror point between two channels is found to a fraction of a channel.
+// A turning point between two channels is found to a tenth of a channel, not just to the
+// nearest half.
 TEST(VelocityFit, MirrorPointBetweenChannels)
 {
     for (const double c : {256.3, 255.75, 256.5}) {
@@ -516,8 +515,10 @@ TEST(VelocityFit, MirrorPointBetweenChannels)
         const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, nullptr);
         const std::vector<double> found =
             velocity::MirrorCandidates(counts, std::vector<char>(512, 0), 1.0);
-        ASSERT_FALSE(found.empty());
-        EXPECT_NEAR(found[0], c, 0.1) << c;
+        double nearest = 1e9; // the other is the mirror point at zero velocity
+        for (const double f : found)
+            nearest = std::min(nearest, std::fabs(f - c));
+        EXPECT_LT(nearest, 0.1) << c;
     }
 }
 
