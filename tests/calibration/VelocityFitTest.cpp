@@ -303,30 +303,16 @@ TEST(VelocityFit, StrayAndChosenChannelsAreLeftOutAndNamed)
         std::vector<std::pair<int, bool>> leftOut; // channel, found by the fit
         const char* note;
     } cases[] = {
-        {"first channel at 30 %",
-         partly({{0, 0.3}}),
-         0,
-         {},
-         {{0, true}},
+        // clang-format off
+        {"first channel at 30 %", partly({{0, 0.3}}), 0, {}, {{0, true}},
          "channels left out of the fit: 0 (far outside its noise: -"},
-        {"last channel at 90 %",
-         partly({{511, 0.9}}),
-         0,
-         {},
-         {{511, true}},
+        {"last channel at 90 %", partly({{511, 0.9}}), 0, {}, {{511, true}},
          "channels left out of the fit: 511 (far outside its noise: -"},
-        {"both, turned by 40",
-         partly({{0, 0.5}, {511, 0.8}}, 40),
-         40,
-         {},
-         {{0, true}, {511, true}},
+        {"both, turned by 40", partly({{0, 0.5}, {511, 0.8}}, 40), 40, {}, {{0, true}, {511, true}},
          "channels left out of the fit: 0 (far outside its noise: -"},
-        {"asked for",
-         partly({{0, 0.3}}),
-         0,
-         {0, 511},
-         {{0, false}, {511, false}},
+        {"asked for", partly({{0, 0.3}}), 0, {0, 511}, {{0, false}, {511, false}},
          "channels left out of the fit: 0 (asked for), 511 (asked for)"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
