@@ -2,6 +2,7 @@
 #include "SyntheticReference.h"
 #include "calibration/CalFileWriter.h"
 #include "calibration/SweepReading.h"
+#include "support/FaultFolders.h"
 
 #include "calibration/CalFileReader.h"
 #include "exp/ExpFile.h"
@@ -92,19 +93,6 @@ const std::vector<std::uint32_t>& BundledIronCounts()
         return ParseSpmImage(bytes, "ha1001-fe-foil.spm", LocaleFormats::Fixed()).counts;
     }();
     return counts;
-}
-
-// The refusal's text, or a failure when the call went through.
-template <typename Call> std::string RefusalOf(Call call)
-{
-    try {
-        call();
-    }
-    catch (const AppError& e) {
-        return e.what();
-    }
-    ADD_FAILURE() << "no refusal";
-    return {};
 }
 
 const char* ModeName(int mode)
@@ -451,7 +439,7 @@ TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_THAT(RefusalOf([&] { FitVelocityCalibration(c.counts, c.lines); }),
+        EXPECT_THAT(faults::ErrorOf([&] { FitVelocityCalibration(c.counts, c.lines); }),
                     HasSubstr(c.message));
     }
     // Raw channels 600-609 wrapped: a pair mode names them by their saved channels 300-304,
@@ -538,7 +526,8 @@ TEST(CalFile, FieldTextsFitTheMasksOrAreRefused)
         r.fold2x = b.fold2x;
         r.zero = b.zero;
         r.cal = b.cal;
-        const std::string refusal = RefusalOf([&] { CalibrationFieldTexts(r, EditMask(b.mask)); });
+        const std::string refusal =
+            faults::ErrorOf([&] { CalibrationFieldTexts(r, EditMask(b.mask)); });
         EXPECT_THAT(refusal, HasSubstr(b.message));
         EXPECT_THAT(refusal, HasSubstr("does not fit"));
     }
