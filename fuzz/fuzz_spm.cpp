@@ -2,6 +2,7 @@
 // variant marker is planted, whether the image is stretched to a size where the rules change,
 // and which locale decodes the stamps. Then every rule the parser promises is checked.
 #include "FuzzCheck.h"
+#include "FuzzLocales.h"
 
 #include "platform/AppError.h"
 #include "spectrum/Spm.h"
@@ -20,34 +21,6 @@ constexpr std::string_view kMarker = "pca3.exe";
 // Sizes next to which the channel count, the variant's header or a stamp field changes.
 constexpr std::size_t kSizes[] = {0,    8,    362,  413,  449,  450,  2047, 2048, 2049, 2497,
                                   2498, 2999, 3000, 3001, 4095, 4096, 4097, 4545, 4546, 4600};
-
-trv::LocaleFormats LocaleFor(std::uint8_t pick)
-{
-    trv::LocaleFormats l = trv::LocaleFormats::Fixed();
-    switch (pick % 4) {
-    case 1:
-        l.timeSeparator = '.';
-        l.decimalSeparator = ',';
-        l.amWord = "vm";
-        l.pmWord = "nm";
-        l.longTimeFormat = "h.mm.ss AP";
-        l.shortDateFormat = "d-M-yy";
-        break;
-    case 2:
-        l.amWord = ""; // a locale without day-half words
-        l.pmWord = "";
-        l.shortDateFormat = "dddd d MMMM yyyy";
-        break;
-    case 3:
-        l.amWord = "A"; // a prefix of the English word
-        l.pmWord = "P";
-        l.longTimeFormat = "hh:mm:ss.zzz ap";
-        break;
-    default:
-        break;
-    }
-    return l;
-}
 
 } // namespace
 
@@ -81,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<char[]> exact(new char[length + (length == 0)]);
     std::memcpy(exact.get(), image.data(), length);
     const std::string_view bytes(exact.get(), length);
-    const trv::LocaleFormats locale = LocaleFor(localePick);
+    const trv::LocaleFormats locale = FuzzLocale(localePick);
 
     const std::int64_t channels = length <= 3000 ? 512 : 1024;
     const bool pca3 = image.find(kMarker) != std::string::npos;

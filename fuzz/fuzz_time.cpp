@@ -3,6 +3,7 @@
 // reading of the rules; every locale against the ranges, a print-and-read-back round trip, and
 // the display formats (the rest of the input is used as a format string).
 #include "FuzzCheck.h"
+#include "FuzzLocales.h"
 
 #include "spectrum/Stamp.h"
 
@@ -81,38 +82,12 @@ bool ValidDate(int y, int m, int d)
     return d <= days[m - 1];
 }
 
-trv::LocaleFormats LocaleFor(std::uint8_t pick)
-{
-    trv::LocaleFormats l = trv::LocaleFormats::Fixed();
-    switch (pick % 4) {
-    case 1:
-        l.timeSeparator = '.';
-        l.decimalSeparator = ',';
-        l.amWord = "vorm.";
-        l.pmWord = "nachm.";
-        break;
-    case 2:
-        l.timeSeparator = 'h';
-        l.amWord = "";
-        l.pmWord = "";
-        break;
-    case 3:
-        l.amWord = "A";
-        l.pmWord = "PMX";
-        l.decimalSeparator = ':'; // the same as the time separator
-        break;
-    default:
-        break;
-    }
-    return l;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 1) return 0;
-    const trv::LocaleFormats locale = LocaleFor(data[0]);
+    const trv::LocaleFormats locale = FuzzLocale(data[0]);
     const bool english = data[0] % 4 == 0;
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string_view time = rest.substr(0, 11);

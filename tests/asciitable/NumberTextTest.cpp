@@ -87,19 +87,5 @@ TEST(DotStrToFloat, AcceptsDecimalTextsWithBlanksAndRejectsTheRestWithTheText)
     }
 }
 
-TEST(NumberText, RoundTripOfValuesWithAtMost15Digits)
-{
-    std::mt19937_64 rng(2024);
-    std::uniform_int_distribution<long long> digits(1, 999999999999999LL);
-    std::uniform_int_distribution<int> exponent(-40, 40);
-    for (int n = 0; n < 20000; ++n) {
-        // Built from its decimal spelling, the value has at most 15 significant digits.
-        const std::string spelled = std::string(n % 2 ? "-" : "") + std::to_string(digits(rng)) +
-                                    "e" + std::to_string(exponent(rng));
-        const double v = DotStrToFloat(spelled);
-        ASSERT_EQ(DotStrToFloat(FormatGeneral(v, '.')), v) << spelled;
-    }
-}
-
 } // namespace
 } // namespace trv

@@ -39,6 +39,11 @@ TEST(ParseCalibration, ValuesByPositionAfterTheFirstEquals)
          kHead + "c=512\r\nk=0.0913\r\n",
          {"512", "0.0913 ", "   .    ", "   .  "}},
     };
+    for (const auto& c : cases) {
+        ExpHeader h;
+        ApplyCalibration(h, ParseCalibration(c.bytes));
+        EXPECT_EQ(FieldsOf(h), c.want) << c.name;
+    }
     const auto raw = ParseCalibration(kHead + "a=b=c\r\n=\r\nnone\r\nz= 1 \r\n");
     EXPECT_EQ(
         (Fields{raw.channels, raw.calibrationConstant, raw.foldingChannel, raw.zeroSpeedChannel}),

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace trv {
 namespace {
@@ -53,9 +54,38 @@ TEST(ReadWholeFile, ReadsEveryByteUpToTheLimitAndReportsFailures)
     EXPECT_EQ(
         ErrorOf([&] { ReadWholeFile(dir.File("a.bin"), 69999); }),
         "Cannot open a.bin: the file is 70000 bytes long; files over 69999 bytes are not read");
-    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(dir.File("missing.spm")); }), "File not found");
-    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(""); }), "File not found");
-    EXPECT_EQ(ErrorOf([&] { ReadWholeFile(dir.Path().string()); }), "File access denied");
+
+    const std::string big = dir.File("big.spm"), huge = dir.File("huge.spm");
+    const std::string dangling = dir.File("dangling.spm"), loop = dir.File("loop.spm");
+    const std::string fifo = dir.File("pipe.spm");
+    WriteAll(big, "");
+    fs::resize_file(big, kMaxSpmFileSize + 1); // sparse, never committed
+    WriteAll(huge, "");
+    fs::resize_file(huge, (std::uintmax_t{5} << 30) + 3);
+    fs::create_symlink(dir.File("gone.spm"), dangling);
+    fs::create_symlink(loop, loop);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.File("missing.spm"), "File not found"},
+        {"", "File not found"},
+        {dir.Path().string(), "File access denied"},
+        {dangling, "File not found"},
+        {loop, "Invalid filename"},
+        {fifo, "Cannot open pipe.spm: it is a named pipe (FIFO), not a regular file"},
+        {big, "Cannot open big.spm: the file is 67108865 bytes long; files over 67108864 bytes "
+              "are not read"},
+        {huge, "Cannot open huge.spm: the file is 5368709123 bytes long; files over 67108864 "
+               "bytes are not read"},
+    };
+    for (const auto& [path, text] : cases)
+        EXPECT_EQ(ErrorOf([&] { ReadWholeFile(path); }), text) << path;
+    // Exactly at the limit the file is read.
+    fs::resize_file(big, kMaxSpmFileSize);
+    EXPECT_EQ(ReadWholeFile(big).size(), kMaxSpmFileSize);
+    if (::geteuid() != 0) { // root reads any file
+        ::chmod(big.c_str(), 0);
+        EXPECT_EQ(ErrorOf([&] { ReadWholeFile(big); }), "File access denied");
+    }
 
     // Kernel files say they are empty; they are read until the end all the same.
     std::ifstream maps("/proc/self/mountinfo", std::ios::binary);

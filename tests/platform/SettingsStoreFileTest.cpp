@@ -22,11 +22,14 @@ using faults::WriteAll;
 
 constexpr std::string_view kKey = "\\SoftWare\\Brolleck\\";
 
+// The stored folder, or the refusal's text, or "(no key)" when the key cannot be found.
 std::string Stored(const std::string& file)
 {
     SettingsStore store(file);
     if (!store.OpenKeyReadOnly(kKey)) return "(no key)";
-    return store.ReadString("InitialDir");
+    std::string value;
+    const std::string error = ErrorOf([&] { value = store.ReadString("InitialDir"); });
+    return error == "(no error)" ? value : error;
 }
 
 TEST(SettingsStoreFile, EveryFolderNameComesBackAsStored)
@@ -57,23 +60,61 @@ TEST(SettingsStoreFile, EveryFolderNameComesBackAsStored)
     }
 }
 
-// Files as earlier versions wrote them: only '\' and '"' escaped.
-TEST(SettingsStoreFile, FilesWrittenSoFarReadTheSame)
+// Whatever a store file holds, reading it never fails but with a value of another type; lines
+// that are not a key or a quoted name with a value are passed over. Files written so far read
+// the same.
+TEST(SettingsStoreFile, EveryKindOfLineReadsByTheRules)
 {
     FaultyFolder dir;
     const std::string file = dir.File("settings.reg");
+    const std::string key = "[\\SoftWare\\Brolleck\\]\n";
+    const std::string badType = "Invalid data type for 'InitialDir'";
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 151 + 7) & 0xFF);
     const std::pair<std::string, std::string> cases[] = {
-        {R"("/plain/folder")", "/plain/folder"},
-        {R"("/a\\new\\raw")", "/a\\new\\raw"},
-        {R"("/q\"uoted\" \\n")", "/q\"uoted\" \\n"},
-        {"\"/\xC3\xA9t\xE9\"", "/\xC3\xA9t\xE9"},
+        {"; by hand\r\n[\\Other\\Key]\r\n\"InitialDir\"=\"/other\"\r\n\r\n"
+         "[\\software\\BROLLECK\\]\r\n# note\r\n\"initialdir\"=\"/tmp\"\r\n",
+         "/tmp"},
+        {"[SOFTWARE\\brolleck]\n\"InitialDir\"=\"/tmp\"\n", "/tmp"},
+        {"\"InitialDir\"=\"/before\"\n" + key, ""}, // a value before any key
+        {key + "\"InitialDir\"=\"/a\"\n\"INITIALDIR\"=\"/b\"\n", "/b"},
+        {key + "\"InitialDir\"\n", ""},          // a name without a value
+        {key + "\"InitialDir\"=\n", badType},    // an empty value is no text
+        {key + "=\"/tmp\"\n", ""},               // a line without a name
+        {key + "InitialDir=\"/tmp\"\n", ""},     // a name without quotes
+        {key + "\"InitialDir=\"/tmp\"\n", ""},   // a name without its closing quote
+        {key + "\"InitialDir\"=\"/home/us", ""}, // a line cut in the value
+        {key + "\"InitialDir\"=hex:2f,74,6d,70\n", badType},
+        {key + "\"InitialDir\"=/tmp\n", badType},
+        {"[\\SoftWare\\Brolleck\\\n\"InitialDir\"=\"/tmp\"\n", "(no key)"},
+        {key + "\"InitialDir\"=\"/tmp\"\n\"Keep\"=\"" + std::string(1 << 20, 'k') + "\"\n",
+         "(no key)"}, // too large to read
+        {junk, "(no key)"},
+        {std::string(64, '\0'), "(no key)"},
+        // As earlier versions wrote them: only '\' and '"' escaped.
+        {key + R"("InitialDir"="/a\\new\\raw")", "/a\\new\\raw"},
+        {key + R"("InitialDir"="/q\"uoted\" \\n")", "/q\"uoted\" \\n"},
+        {key + "\"InitialDir\"=\"/\xC3\xA9t\xE9\"", "/\xC3\xA9t\xE9"},
     };
-    for (const auto& [text, name] : cases) {
-        SCOPED_TRACE(text);
-        WriteAll(file, "; Trevandel settings\r\n\r\n[\\SoftWare\\Brolleck\\]\r\n\"InitialDir\"=" +
-                           text + "\r\n");
-        EXPECT_EQ(Stored(file), name);
+    for (const auto& [content, stored] : cases) {
+        SCOPED_TRACE(content.substr(0, 60));
+        WriteAll(file, content);
+        EXPECT_EQ(Stored(file), stored);
     }
+    // A write keeps the other keys and values, and a store opened for reading takes none.
+    WriteAll(file, cases[0].first);
+    SettingsStore store(file);
+    ASSERT_TRUE(store.OpenKey(kKey, false));
+    store.WriteString("InitialDir", "/new");
+    EXPECT_EQ(Stored(file), "/new");
+    EXPECT_NE(ReadAll(file).find("[\\Other\\Key]\n\"InitialDir\"=\"/other\"\n"), std::string::npos);
+    const std::string before = ReadAll(file);
+    ASSERT_TRUE(store.OpenKeyReadOnly(kKey));
+    EXPECT_EQ(ErrorOf([&] { store.WriteString("InitialDir", "/other"); }),
+              "Failed to set data for 'InitialDir'");
+    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_FALSE(store.OpenKey("\\No\\Such\\", false));
 }
 
 // A named pipe in the store's place: a start must not wait for a writer, and the pipe is not

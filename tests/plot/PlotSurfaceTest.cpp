@@ -50,7 +50,16 @@ TEST(PlotSurface, TextFillsEachCellOpaqueAndSetsTheGlyph)
         for (int x = 0; x < 30; ++x)
             if (x < 2 || x >= 14 || y < 3 || y >= 15) outside.insert({x, y});
     EXPECT_EQ(PixelsOf(surface, kPlotRed), outside);
-    EXPECT_FALSE(PixelsOf(surface, kPlotWhite).empty());
+    // A character outside the font shows a box in its cell's glyph area.
+    std::set<Pixel> box, second;
+    for (int x = 8; x < 13; ++x)
+        box.insert({{x, 5}, {x, 11}});
+    for (int y = 6; y < 11; ++y)
+        box.insert({{8, y}, {12, y}});
+    for (const Pixel& p : PixelsOf(surface, kPlotWhite))
+        if (p.first >= 8) second.insert(p);
+    EXPECT_EQ(second, box);
+    EXPECT_GT(PixelsOf(surface, kPlotWhite).size(), box.size()); // and the A
 }
 
 } // namespace

@@ -8,10 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 namespace trv {
 namespace {
@@ -107,42 +105,6 @@ TEST(BadSpmCorpus, StampFieldBytesDecodeOnlyWhenTheRulesAllow)
             EXPECT_EQ(first.Decoded, c.decoded[i] == '1');
             EXPECT_TRUE(!first.Decoded || first.Value == s.info.SecondStamp.Value);
         }
-}
-
-// Chosen in the dialog, then gone, changed or grown before it is read.
-TEST(SpmReadFaults, FileSpoiledBeforeTheReadGivesTheRuntimeText)
-{
-    faults::FaultyFolder folder;
-    const std::string path = folder.File("chosen.spm");
-    const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { fs::remove(path); }, "File not found"},
-        {[&] { fs::remove(path), fs::create_directory(path); }, "File access denied"},
-        {[&] { fs::remove(path), fs::create_symlink(path + ".gone", path); }, "File not found"},
-        {[&] { fs::remove(path), fs::create_symlink(path, path); }, "Invalid filename"},
-        {[&] { fs::resize_file(path, kMaxSpmFileSize + 1); },
-         "Cannot open chosen.spm: the file is 67108865 bytes long; files over 67108864 bytes "
-         "are not read"},
-        {[&] { fs::resize_file(path, (std::uintmax_t{5} << 30) + 3); },
-         "Cannot open chosen.spm: the file is 5368709123 bytes long; files over 67108864 bytes "
-         "are not read"},
-    };
-    for (const auto& [spoil, text] : cases) {
-        SCOPED_TRACE(text);
-        fs::remove_all(path);
-        faults::WriteAll(path, std::string(3000, '\0'));
-        ASSERT_EQ(OpenSpm(path).info.ChannelCount, 512);
-        spoil();
-        EXPECT_EQ(ErrorOf([&] { OpenSpm(path); }), text);
-    }
-    // Exactly at the limit (sparse, never committed) the file is read.
-    fs::remove_all(path);
-    faults::WriteAll(path, "");
-    fs::resize_file(path, kMaxSpmFileSize);
-    EXPECT_EQ(OpenSpm(path).info.HeaderLength, static_cast<int32_t>(kMaxSpmFileSize - 4096));
-    if (::geteuid() != 0) { // root reads any file
-        ::chmod(path.c_str(), 0);
-        EXPECT_EQ(ErrorOf([&] { OpenSpm(path); }), "File access denied");
-    }
 }
 
 } // namespace
