@@ -41,13 +41,16 @@ INSTANTIATE_TEST_SUITE_P(
         // After an open: mode 1 (pairs added), header initial but for the guessed Exp Data.
         GoldenCase{"default-ha1234.exp", "ha1234.spm", "ha1234.exp", {}},
         // The mode's reaction, then the calibration under the 1024 mask, then the fields in
-        // the order given (the later --ignore-left wins, masked fields fitted).
+        // the order given, whatever their place (the calibration file's zero speed is replaced,
+        // the later --ignore-left wins, masked fields fitted).
         GoldenCase{"mode1024-cal-fields-ha1234.exp",
                    "ha1234.spm",
                    "ha1234.exp",
                    {"--serial",
                     "HX0042",
                     "--description=Fe foil, run 7",
+                    "--zero-speed",
+                    "256",
                     "--cal",
                     "ha1024.cal",
                     "--bfield",
@@ -59,8 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "--ignore-left=15",
                     "--counts-millions",
                     "12",
-                    "--zero-speed",
-                    "256",
                     "--extra1",
                     "1.5",
                     "--extra2",
