@@ -26,15 +26,7 @@ std::string SyntheticFile(const synthetic::ReferenceTruth& truth, const std::vec
     return test::Pca2Image(synthetic::SyntheticReference(truth, lines, &rng));
 }
 
-class CalibrateCli : public ConverterTest {
-  protected:
-    fs::path Sample(const std::string& name)
-    {
-        const fs::path target = Dir() / name;
-        fs::copy_file(fs::path(TRV_SOURCE_DIR) / "samples" / name, target);
-        return target;
-    }
-};
+class CalibrateCli : public ConverterTest {};
 
 // One line of results per file and nothing written but the calibration file asked for, which
 // loads into the fields the printed numbers give, under the mode's mask.
@@ -89,9 +81,7 @@ TEST_F(CalibrateCli, NotesGoToStderrAndIntoTheCalibrationFile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.back());
-        Names args = {"--calibrate", "--write-cal", "out.cal"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const RunResult r = Run(args);
+        const RunResult r = Run(Args({{"--calibrate", "--write-cal", "out.cal"}, c.args}));
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_THAT(r.out, HasSubstr(c.summary));
         EXPECT_EQ(r.err, c.args.back() + ": " + c.note + "\n");
@@ -138,10 +128,8 @@ TEST_F(CalibrateCli, PoorFitsFailUnlessAcceptedAndWrongTablesAreRefused)
          "ha1001-fe-foil.spm: the reference table lists the line at 2 mm/s twice\n"},
     };
     for (const auto& c : cases) {
-        Names args = {"--calibrate", "--write-cal", "out.cal"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(args.back());
-        const RunResult r = Run(args);
+        SCOPED_TRACE(c.args.back());
+        const RunResult r = Run(Args({{"--calibrate", "--write-cal", "out.cal"}, c.args}));
         EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(std::regex_match(r.out, std::regex(c.out))) << r.out;
         EXPECT_TRUE(std::regex_match(r.err, std::regex(c.err))) << r.err;
@@ -182,9 +170,7 @@ TEST_F(CalibrateCli, UsageAndRefusedOutputs)
         {{"--accept-poor-fit"}, "--accept-poor-fit needs --calibrate"},
     };
     for (const auto& u : usage) {
-        Names args = u.args;
-        args.push_back("ha1001-fe-foil.spm");
-        const RunResult r = Run(args);
+        const RunResult r = Run(Args({u.args, {"ha1001-fe-foil.spm"}}));
         EXPECT_EQ(r.status, 2) << u.message;
         EXPECT_THAT(r.err, HasSubstr(u.message));
     }

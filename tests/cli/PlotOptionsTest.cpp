@@ -26,7 +26,7 @@ TEST_F(ConverterTest, PlotOfTheSampleMatchesItsGoldenBitmap)
 // Each row: two spellings of the same controls' state, which must draw the same bitmap.
 TEST_F(ConverterTest, GraphicOptionsReadAsTheControlsWouldHoldThem)
 {
-    fs::copy_file(fs::path(TRV_SOURCE_DIR) / "samples/ha1001-fe-foil.spm", Dir() / "s.spm");
+    Sample("ha1001-fe-foil.spm", "s.spm");
     const std::pair<Names, Names> cases[] = {
         // Past an end of its range a number stops there, as the arrows do.
         {{"--fold-channel=5000"}, {"--fold-channel", "1023"}},
@@ -40,11 +40,8 @@ TEST_F(ConverterTest, GraphicOptionsReadAsTheControlsWouldHoldThem)
         SCOPED_TRACE(given.front() + " " + given.back());
         std::string bitmaps[2];
         for (int k = 0; k < 2; ++k) {
-            const Names& options = k == 0 ? given : same;
-            Names args = {"--no-exp", "--plot", "200x150"};
-            args.insert(args.end(), options.begin(), options.end());
-            args.push_back("s.spm");
-            const RunResult run = Run(args);
+            const RunResult run =
+                Run(Args({{"--no-exp", "--plot", "200x150"}, k == 0 ? given : same, {"s.spm"}}));
             ASSERT_EQ(run.status, 0) << run.err;
             bitmaps[k] = ReadBytes(Dir() / "s.bmp");
         }
@@ -81,9 +78,7 @@ TEST_F(ConverterTest, PlotThatCannotBeDrawnFailsTheFileAndLeavesNoBitmap)
         {{"--scale", "0", "ha1001.spm"}, "ha1001.spm: Floating point division by zero"},
     };
     for (const auto& [options, message] : cases) {
-        std::vector<std::string> args = {"--plot", "64x48"};
-        args.insert(args.end(), options.begin(), options.end());
-        const RunResult run = Run(args);
+        const RunResult run = Run(Args({{"--plot", "64x48"}, options}));
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, message + "\n");
         EXPECT_FALSE(fs::exists(Dir() / (message.substr(0, message.find('.')) + ".bmp")));
