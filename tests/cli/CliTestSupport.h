@@ -171,7 +171,6 @@ class ConverterTest : public ::testing::Test {
 
     // What a converter started by Start has printed so far.
     std::string OutSoFar() const { return ReadBytes(OutFile()); }
-    std::string ErrSoFar() const { return ReadBytes(ErrFile()); }
 
   private:
     fs::path OutFile() const { return dir_ / ".stdout"; }
