@@ -42,12 +42,12 @@ inline fs::path DataFile(const std::string& name)
     return fs::path(TRV_TEST_DATA_DIR) / name;
 }
 
-// A command line from its parts, one after the other.
-inline Names Args(std::initializer_list<Names> parts)
+// A command line from its pieces, one after the other.
+inline Names Args(std::initializer_list<Names> pieces)
 {
     Names all;
-    for (const Names& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
+    for (const Names& piece : pieces)
+        all.insert(all.end(), piece.begin(), piece.end());
     return all;
 }
 
