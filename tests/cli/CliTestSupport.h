@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -39,6 +40,15 @@ inline void WriteBytes(const fs::path& path, const std::string& bytes)
 inline fs::path DataFile(const std::string& name)
 {
     return fs::path(TRV_TEST_DATA_DIR) / name;
+}
+
+// A command line from its pieces, one after the other.
+inline Names Args(std::initializer_list<Names> pieces)
+{
+    Names all;
+    for (const Names& piece : pieces)
+        all.insert(all.end(), piece.begin(), piece.end());
+    return all;
 }
 
 inline Names SplitLines(const std::string& text)
@@ -89,6 +99,14 @@ class ConverterTest : public ::testing::Test {
         const fs::path target = dir_ / (as.empty() ? name : as);
         fs::create_directories(target.parent_path());
         fs::copy_file(DataFile(name), target, fs::copy_options::overwrite_existing);
+        return target;
+    }
+
+    // Copies one of the bundled samples into the test's folder.
+    fs::path Sample(const std::string& name, const std::string& as = "")
+    {
+        const fs::path target = dir_ / (as.empty() ? name : as);
+        fs::copy_file(fs::path(TRV_SOURCE_DIR) / "samples" / name, target);
         return target;
     }
 
@@ -153,7 +171,6 @@ class ConverterTest : public ::testing::Test {
 
     // What a converter started by Start has printed so far.
     std::string OutSoFar() const { return ReadBytes(OutFile()); }
-    std::string ErrSoFar() const { return ReadBytes(ErrFile()); }
 
   private:
     fs::path OutFile() const { return dir_ / ".stdout"; }

@@ -110,10 +110,7 @@ TEST_F(ConverterTest, OneOutputUnderTwoSpellingsIsWrittenOnce)
     };
     for (const auto& [args, second] : cases) {
         SCOPED_TRACE(args.back());
-        std::vector<std::string> all = args;
-        all.insert(all.begin(), "--no-guess");
-
-        const RunResult run = Run(all);
+        const RunResult run = Run(Args({{"--no-guess"}, args}));
 
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, args.back() + ": not converted: " + second +
@@ -145,28 +142,6 @@ TEST_F(ConverterTest, NonRegularInputsAreRefusedWithoutWaiting)
     EXPECT_EQ(cal.status, 2);
     EXPECT_EQ(cal.err, "p.cal: Cannot open p.cal: it is a named pipe (FIFO), not a regular file\n");
     EXPECT_TRUE(fs::is_fifo(Dir() / "p.spm"));
-}
-
-// 255 bytes is the longest name the file system takes; every output of that length works.
-TEST_F(ConverterTest, LongestLegalOutputNamesAreWritten)
-{
-    const std::string stem(251, 'n');
-    CopyInput("ha1234.spm", "short.spm");
-    CopyInput("ha1234.spm", stem + ".spm");
-    const std::vector<std::string> options = {"--no-guess", "--ascii", "channel", "--plot",
-                                              "32x24"};
-    std::vector<std::string> args = options;
-    args.push_back("short.spm");
-    ASSERT_EQ(Run(args).status, 0);
-    args.back() = stem + ".spm";
-
-    const RunResult run = Run(args);
-
-    ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* ext : {".exp", ".txt", ".bmp"}) {
-        EXPECT_TRUE(ReadBytes(Dir() / (stem + ext)) == ReadBytes(Dir() / ("short"s + ext))) << ext;
-    }
-    EXPECT_EQ(FolderListing(Dir()).size(), 8u) << "no temporary file is left behind";
 }
 
 // Control bytes from a file name, a header or a calibration file reach the terminal escaped:

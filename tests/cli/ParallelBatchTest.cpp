@@ -70,15 +70,11 @@ class ParallelBatch : public ConverterTest {
 TEST_F(ParallelBatch, MessagesOutputsAndStatusAreThoseOfTheSequentialRun)
 {
     const std::vector<std::string> files = MakeInputs();
-    std::vector<std::string> args{"--output-dir", "out", "--ascii", "channel", "--plot", "40x30"};
-    args.insert(args.end(), files.begin(), files.end());
+    const Names args =
+        Args({{"--output-dir", "out", "--ascii", "channel", "--plot", "40x30"}, files});
 
-    std::vector<std::string> sequential{"--jobs", "1"};
-    sequential.insert(sequential.end(), args.begin(), args.end());
-    const RunResult one = RunInto("out-1", sequential);
-    std::vector<std::string> parallel{"--jobs", "4"};
-    parallel.insert(parallel.end(), args.begin(), args.end());
-    const RunResult four = RunInto("out-4", parallel);
+    const RunResult one = RunInto("out-1", Args({{"--jobs", "1"}, args}));
+    const RunResult four = RunInto("out-4", Args({{"--jobs", "4"}, args}));
 
     EXPECT_EQ(four.status, one.status);
     EXPECT_EQ(four.out, one.out);
@@ -117,12 +113,8 @@ TEST_F(ParallelBatch, PrintedLinesComeInTheOrderOfTheFiles)
          {Case{"--info", &files, kFiles - 10}, Case{"--find-fold", &files, kFiles - 10},
           Case{"--calibrate", &firstFiles, 35}}) {
         SCOPED_TRACE(mode);
-        std::vector<std::string> sequential{mode, "--jobs", "1"};
-        sequential.insert(sequential.end(), named->begin(), named->end());
-        std::vector<std::string> parallel{mode, "--jobs", "3"};
-        parallel.insert(parallel.end(), named->begin(), named->end());
-        const RunResult one = RunInto("out-1", sequential);
-        const RunResult three = RunInto("out-3", parallel);
+        const RunResult one = RunInto("out-1", Args({{mode, "--jobs", "1"}, *named}));
+        const RunResult three = RunInto("out-3", Args({{mode, "--jobs", "3"}, *named}));
         EXPECT_EQ(three.status, one.status);
         EXPECT_EQ(three.out, one.out);
         EXPECT_EQ(three.err, one.err);

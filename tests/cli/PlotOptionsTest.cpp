@@ -1,41 +1,17 @@
-// The converter's preview plot (--plot and the Graphic options) and --find-fold.
+// The converter's preview plot (--plot and the Graphic options) and --find-fold. The drawing
+// itself and the window's agreement with the converter are tested elsewhere; here the bitmap's
+// wiring, how the options are read, where the bitmap goes and what a failed plot does.
 #include "CliTestSupport.h"
-#include "support/CaseName.h"
 
-#include "plot/Bmp.h"
-#include "plot/Plot.h"
-#include "plot/PlotSurface.h"
+#include "support/SpmImages.h"
 
 #include <cmath>
 #include <cstdint>
-#include <functional>
 
 namespace trv::clitest {
 namespace {
 
 using Counts = std::vector<std::uint32_t>;
-
-// A PCA2 file: a 512-byte header of zeros, then the counts little-endian.
-void WriteSpm(const fs::path& path, const Counts& counts)
-{
-    std::string bytes(512, '\0');
-    for (std::uint32_t c : counts)
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes += static_cast<char>((c >> shift) & 0xFF);
-    WriteBytes(path, bytes);
-}
-
-// The counts of a PCA2 file: its last 4·N bytes (N = 512 up to 3000 bytes, else 1024).
-Counts ReadPca2Counts(const std::string& bytes)
-{
-    const std::size_t n = bytes.size() <= 3000 ? 512 : 1024;
-    const std::size_t start = bytes.size() - 4 * n;
-    Counts counts(n);
-    for (std::size_t i = 0; i < n; ++i)
-        for (int b = 3; b >= 0; --b)
-            counts[i] = (counts[i] << 8) | static_cast<unsigned char>(bytes[start + 4 * i + b]);
-    return counts;
-}
 
 TEST_F(ConverterTest, PlotOfTheSampleMatchesItsGoldenBitmap)
 {
@@ -47,89 +23,31 @@ TEST_F(ConverterTest, PlotOfTheSampleMatchesItsGoldenBitmap)
     EXPECT_TRUE(ReadBytes(Dir() / "ha1001.bmp") == ReadBytes(DataFile("plot-ha1001-320x240.bmp")));
 }
 
-// Each row: the options, and how the settings the window's controls would hold differ from
-// those after an open (folding channel in the middle, margins 9, scale guessed). The drawing
-// rules themselves are the plot library's; here only the options' effect on the settings.
-struct OptionCase {
-    const char* sample;
-    std::vector<std::string> options;
-    std::function<void(PlotSettings&, const Counts&)> change;
-};
-
-void PrintTo(const OptionCase& c, std::ostream* os)
+// Each row: two spellings of the same controls' state, which must draw the same bitmap.
+TEST_F(ConverterTest, GraphicOptionsReadAsTheControlsWouldHoldThem)
 {
-    for (const std::string& o : c.options)
-        *os << o << ' ';
+    Sample("ha1001-fe-foil.spm", "s.spm");
+    const std::pair<Names, Names> cases[] = {
+        // Past an end of its range a number stops there, as the arrows do.
+        {{"--fold-channel=5000"}, {"--fold-channel", "1023"}},
+        {{"--mean-width", "+99"}, {"--mean-width", "20"}},
+        {{"--mean-width=0"}, {"--mean-width", "1"}},
+        {{"--scale", "99999999999999999999"}, {"--scale", "1000"}},
+        // A scale given anywhere is not guessed again when folding is turned off.
+        {{"--scale", "300", "--no-fold"}, {"--no-fold", "--scale", "300"}},
+    };
+    for (const auto& [given, same] : cases) {
+        SCOPED_TRACE(given.front() + " " + given.back());
+        std::string bitmaps[2];
+        for (int k = 0; k < 2; ++k) {
+            const RunResult run =
+                Run(Args({{"--no-exp", "--plot", "200x150"}, k == 0 ? given : same, {"s.spm"}}));
+            ASSERT_EQ(run.status, 0) << run.err;
+            bitmaps[k] = ReadBytes(Dir() / "s.bmp");
+        }
+        EXPECT_TRUE(bitmaps[0] == bitmaps[1]);
+    }
 }
-
-constexpr const char* kFoil = "ha1001-fe-foil.spm";    // 1024 channels
-constexpr const char* kDoublet = "ha1002-doublet.spm"; // 512 channels
-
-void Fold(PlotSettings& s, std::uint16_t fold, std::uint16_t margins)
-{
-    s.FoldChannel = fold;
-    s.IgnoreFromLeft = s.IgnoreFromRight = margins;
-}
-
-class PlotOptions : public ConverterTest, public ::testing::WithParamInterface<OptionCase> {};
-
-TEST_P(PlotOptions, DrawWithTheSettingsTheControlsWouldHold)
-{
-    const OptionCase& c = GetParam();
-    fs::copy_file(fs::path(TRV_SOURCE_DIR) / "samples" / c.sample, Dir() / c.sample);
-    std::vector<std::string> args = {"--no-exp", "--plot", "200x150"};
-    args.insert(args.end(), c.options.begin(), c.options.end());
-    args.push_back(c.sample);
-
-    const RunResult run = Run(args);
-
-    ASSERT_EQ(run.status, 0) << run.err;
-    const Counts counts = ReadPca2Counts(ReadBytes(Dir() / c.sample));
-    PlotSettings s;
-    s.FoldChannel = static_cast<std::uint16_t>(counts.size() / 2);
-    s.Scale = static_cast<std::uint16_t>(GuessScale(counts, s));
-    if (c.change) c.change(s, counts);
-    PlotState state;
-    InitPlotState(state);
-    PreparePlot(state, counts, s);
-    PlotSurface surface;
-    DrawPlot(state, s, c.sample, surface, 200, 150);
-    EXPECT_TRUE(ReadBytes(Dir() / fs::path(c.sample).replace_extension(".bmp")) ==
-                EncodeBmp(surface.Image()))
-        << "margins " << s.IgnoreFromLeft << ", fold " << s.FoldChannel << ", scale " << s.Scale;
-}
-
-// The folding channel sets both margins to 2 x distance from the middle + 5, kept in 5..100,
-// and keeps the guessed scale; "unfolded" guesses again unless a scale was given.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PlotOptions,
-    ::testing::Values(
-        OptionCase{kDoublet, {}, nullptr},
-        OptionCase{kFoil, {"--fold-channel", "515"}, [](auto& s, auto&) { Fold(s, 515, 11); }},
-        OptionCase{kFoil, {"--fold-channel=5000"}, [](auto& s, auto&) { Fold(s, 1023, 100); }},
-        OptionCase{kDoublet, {"--fold-channel", "300"}, [](auto& s, auto&) { Fold(s, 300, 93); }},
-        OptionCase{kFoil, {"--mean-width", "+99"}, [](auto& s, auto&) { s.MeanWidth = 20; }},
-        OptionCase{kFoil,
-                   {"--no-fold"},
-                   [](PlotSettings& s, const Counts& c) {
-                       s.Folded = false;
-                       s.Scale = static_cast<std::uint16_t>(GuessScale(c, s));
-                   }},
-        OptionCase{kFoil,
-                   {"--scale", "300", "--no-fold"},
-                   [](auto& s, auto&) {
-                       s.Scale = 300;
-                       s.Folded = false;
-                   }},
-        OptionCase{
-            kFoil, {"--scale", "99999999999999999999"}, [](auto& s, auto&) { s.Scale = 1000; }},
-        OptionCase{kDoublet,
-                   {"--no-error-lines", "--no-mean", "--mean-width=0"},
-                   [](auto& s, auto&) {
-                       s.DrawErrorLines = s.DrawMean = false;
-                       s.MeanWidth = 1;
-                   }}),
-    [](const auto& info) { return test::CaseName(info.param.options, "AfterTheOpen"); });
 
 TEST_F(ConverterTest, BitmapGoesBesideTheExpOrIntoTheOutputFolderOnceByName)
 {
@@ -153,16 +71,14 @@ TEST_F(ConverterTest, BitmapGoesBesideTheExpOrIntoTheOutputFolderOnceByName)
 TEST_F(ConverterTest, PlotThatCannotBeDrawnFailsTheFileAndLeavesNoBitmap)
 {
     CopyInput("ha1001.spm");
-    WriteSpm(Dir() / "zero.spm", Counts(1024, 0));
+    WriteBytes(Dir() / "zero.spm", test::Pca2Image(Counts(1024, 0)));
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"zero.spm", "ha1001.spm"}, "zero.spm: Invalid floating point operation"},
         {{"--scale", "4", "zero.spm", "ha1001.spm"}, "zero.spm: Floating point division by zero"},
         {{"--scale", "0", "ha1001.spm"}, "ha1001.spm: Floating point division by zero"},
     };
     for (const auto& [options, message] : cases) {
-        std::vector<std::string> args = {"--plot", "64x48"};
-        args.insert(args.end(), options.begin(), options.end());
-        const RunResult run = Run(args);
+        const RunResult run = Run(Args({{"--plot", "64x48"}, options}));
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, message + "\n");
         EXPECT_FALSE(fs::exists(Dir() / (message.substr(0, message.find('.')) + ".bmp")));
@@ -195,13 +111,12 @@ TEST_F(ConverterTest, FindFoldPrintsTheMirrorAndWritesNothing)
         {"whole1024.spm", 1024, 511.5}, {"half512.spm", 512, 250.0}, {"far1024.spm", 1024, 420.0}};
     std::vector<std::string> args = {"--find-fold", "--plot", "64x48"};
     for (const auto& [file, n, centre] : cases) {
-        WriteSpm(Dir() / file, MirroredSpectrum(n, centre));
+        WriteBytes(Dir() / file, test::Pca2Image(MirroredSpectrum(n, centre)));
         args.push_back(file);
     }
-    WriteSpm(Dir() / "zero.spm", Counts(1024, 0));
-    args.push_back("zero.spm");
-    WriteSpm(Dir() / "flat.spm", Counts(1024, 40000));
-    args.push_back("flat.spm");
+    WriteBytes(Dir() / "zero.spm", test::Pca2Image(Counts(1024, 0)));
+    WriteBytes(Dir() / "flat.spm", test::Pca2Image(Counts(1024, 40000)));
+    args.insert(args.end(), {"zero.spm", "flat.spm"});
 
     const RunResult run = Run(args);
 

@@ -145,9 +145,7 @@ TEST_F(WatchTest, ConvertsEachCompleteVersionOnceToWhatTheBatchMakes)
     CopyInput("hb2001.spm", "in/odd.spm");
     WriteBytes(Dir() / "in/short.spm", Image(1, 0).substr(0, 100));
 
-    std::vector<std::string> args = options;
-    args.insert(args.end(), {"--watch", "in", "--output-dir", "out"});
-    const pid_t pid = Start(args);
+    const pid_t pid = Start(Args({options, {"--watch", "in", "--output-dir", "out"}}));
     ASSERT_GT(pid, 0);
 
     // The others arrive: written slowly, renamed in, or written at once (those are rewritten).

@@ -17,10 +17,7 @@ cp "$samples/$name.spm" "$work/data/"
 
 e2e_start_program "$app"
 e2e_open "$work/data/$name.spm"
-
-xdotool mousemove --window "$main" 162 8 click 1 # "Special" in the menu bar
-sleep 0.4
-xdotool key Down Down Down Down Return
+e2e_special 4
 cal=$(wait_window '^Velocity calibration$') || fail "the calibration window did not open"
 sleep 0.5
 [ -n "${TRV_KEEP_SCREENSHOT:-}" ] && import -window root "$TRV_KEEP_SCREENSHOT"
@@ -28,17 +25,13 @@ keys "$cal" alt+a # Apply to header
 keys "$cal" alt+s # Save .cal...
 save=$(wait_window '^Save calibration$') || fail "the save dialog did not open"
 type_path "$save" "$work/data/ref.cal"
-for _ in $(seq 1 50); do [ -f "$work/data/ref.cal" ] && break; sleep 0.1; done
-[ -f "$work/data/ref.cal" ] || fail "no calibration file written"
+wait_file "$work/data/ref.cal" || fail "no calibration file written"
 keys "$cal" alt+c
 wait_gone "$cal" || fail "the calibration window did not close"
 
 # The four value lines are the converter's; the descriptive ones may differ (the date).
 diff <(sed -n '6,9p' "$work/data/ref.cal") <(sed -n '6,9p' "$work/expected/ref.cal") \
   || fail "the calibration values differ from the converter's"
-rm -f "$work/data/$name.exp"
-keys "$main" ctrl+s
-for _ in $(seq 1 50); do [ -f "$work/data/$name.exp" ] && break; sleep 0.1; done
-cmp "$work/data/$name.exp" "$work/expected/$name.exp" \
-  || fail "the EXP after Apply differs from the converter's with the calibration file"
+save_and_compare "$work/data/$name.exp" "$work/expected/$name.exp" \
+  "after Apply, against the converter with the calibration file"
 echo "PASS"

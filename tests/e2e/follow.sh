@@ -40,12 +40,9 @@ rewrite 2 in-place
 sleep 1
 rewrite 3 rename
 sleep 1
-keys "$main" ctrl+s
-for _ in $(seq 1 50); do [ -f "$work/data/ha1001.exp" ] && break; sleep 0.1; done
-[ -f "$work/data/ha1001.exp" ] || fail "Ctrl+S wrote no ha1001.exp"
 
 cp "$work/data/ha1001.spm" "$work/expected/ha1001.spm"
 "$convert" --description "HA1001: typed before" "$work/expected/ha1001.spm" >/dev/null
-cmp "$work/data/ha1001.exp" "$work/expected/ha1001.exp" ||
-  fail "the saved EXP is not the final version's counts under the typed header"
+save_and_compare "$work/data/ha1001.exp" "$work/expected/ha1001.exp" \
+  "the final version's counts under the typed header"
 echo "PASS"

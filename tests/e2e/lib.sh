@@ -1,9 +1,11 @@
 # Sourced by the end-to-end scripts: a private X display and a scratch folder that go away with
 # the script, and the few xdotool steps every script drives the program with.
 #
-#   e2e_begin FAILURE-SCREENSHOT-NAME   needs Xvfb and xdotool (exit 77 without them); sets
-#                                       work and starts Xvfb; the script's own clean-up, if
-#                                       any, is a function e2e_cleanup
+#   e2e_begin FAILURE-SCREENSHOT-NAME [SCREEN [TOOL...]]
+#                                       needs Xvfb, xdotool and the TOOLs (exit 77 without
+#                                       them); sets work and starts Xvfb; the script's own
+#                                       clean-up, if any, is a function e2e_cleanup, what it
+#                                       adds to a failure's report a function e2e_on_fail
 #   e2e_start_program APP               starts APP in $work/start with a fresh configuration,
 #                                       dismisses the first-start message; sets app_pid, main
 
@@ -11,21 +13,23 @@ e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The scripts drive Qt's own file dialog: a desktop session's platform theme must not swap in
 # the desktop's dialog.
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID \
-  QT_QPA_PLATFORMTHEME
+  QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM
 . "$e2e_here/../../scripts/lib/xvfb.sh"
 
 e2e_begin() {
   local tool
-  for tool in Xvfb xdotool; do
+  for tool in Xvfb xdotool xdpyinfo "${@:3}"; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
   done
   e2e_screenshot=$1
   work=$(mktemp -d)
   xvfb_pid="" app_pid=""
   trap e2e_end EXIT
-  start_xvfb 1600x1000x24 "$work/xvfb.log" || { echo "FAIL: no X server"; exit 1; }
-  export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-  mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/data" "$work/start" "$work/expected"
+  # A stopped run still takes its servers and files away.
+  trap 'exit 1' INT TERM HUP
+  start_xvfb "${2:-1600x1000x24}" "$work/xvfb.log" || fail "no X server"
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -p "$XDG_RUNTIME_DIR" "$work/data" "$work/start" "$work/expected"
   chmod 700 "$XDG_RUNTIME_DIR"
 }
 
@@ -38,6 +42,10 @@ e2e_end() {
 
 fail() {
   echo "FAIL: $*"
+  for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    echo "  window $w: $(xdotool getwindowname "$w" 2>/dev/null)"
+  done
+  declare -F e2e_on_fail >/dev/null && e2e_on_fail
   import -window root "$work/../$e2e_screenshot.png" 2>/dev/null || true
   exit 1
 }
@@ -62,6 +70,11 @@ wait_gone() {  # window id
   return 1
 }
 
+wait_file() {  # path
+  for _ in $(seq 1 50); do [ -f "$1" ] && return 0; sleep 0.1; done
+  return 1
+}
+
 keys() {  # window-id key...
   local wid=$1; shift
   xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
@@ -77,6 +90,8 @@ type_path() {  # dialog-id path: types a path into Qt's file dialog and accepts 
 }
 
 e2e_start_program() {
+  export XDG_CONFIG_HOME
+  XDG_CONFIG_HOME=$(mktemp -d "$work/config.XXXXXX")
   (cd "$work/start" && exec "$1") &
   app_pid=$!
   local msg
@@ -93,4 +108,18 @@ e2e_open() {  # path: Ctrl+O in the main window and the path typed into the dial
   dlg=$(wait_window '^Open$') || fail "open dialog not shown"
   type_path "$dlg" "$1"
   sleep 0.5
+}
+
+e2e_special() {  # n: the Special menu's n-th item, picked from the keyboard
+  xdotool mousemove --window "$main" 162 8 click 1 # "Special" in the menu bar
+  sleep 0.4
+  xdotool key $(printf 'Down %.0s' $(seq 1 "$1")) Return
+}
+
+# Ctrl+S in the main window; the EXP file it writes must be EXPECTED byte for byte.
+save_and_compare() {  # exp expected what
+  rm -f "$1"
+  keys "$main" ctrl+s
+  wait_file "$1" || fail "Ctrl+S wrote no $(basename "$1") ($3)"
+  cmp "$1" "$2" || fail "the EXP file differs from the converter's ($3)"
 }

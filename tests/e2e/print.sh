@@ -7,43 +7,23 @@ set -euo pipefail
 app=$(realpath "$1") samples=$(realpath "$2")
 export PATH=$PATH:/usr/sbin:/sbin
 
-for tool in Xvfb xdotool cupsd lpadmin lpstat pdfinfo pdftoppm; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
 [ -x /usr/lib/cups/backend/cups-pdf ] || { echo "SKIP: the cups-pdf backend is not installed"; exit 77; }
 # The backend runs as root under the server and reads its settings from /etc/cups only.
 [ "$(id -u)" -eq 0 ] && [ -w /etc/cups ] || { echo "SKIP: needs root for a private cupsd"; exit 77; }
 magick=/usr/bin/convert
 [ -x "$magick" ] || { echo "SKIP: ImageMagick is not installed"; exit 77; }
 
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/lib.sh" # keys, and the Xvfb starter; this script keeps its own scratch folder
-
-work=$(mktemp -d)
-chmod 755 "$work" # the filters run as lp and read the spooled files below it
+. "$(dirname "$0")/lib.sh"
 queue=trv-print-$$
 pdfconf=/etc/cups/cups-pdf-$queue.conf
-xvfb_pid="" app_pid="" cupsd_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+cupsd_pid=""
+e2e_cleanup() {
   if [ -n "$cupsd_pid" ]; then kill "$cupsd_pid" 2>/dev/null || true; wait "$cupsd_pid" 2>/dev/null || true; fi
   rm -f "$pdfconf"
-  rm -rf "$work"
 }
-trap cleanup EXIT
-# A stopped run still takes its server and settings file away.
-trap 'exit 1' INT TERM HUP
-
-fail() {
-  echo "FAIL: $*"
-  for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-    echo "  window $w: $(xdotool getwindowname "$w" 2>/dev/null)"
-  done
-  import -window root "$work/../e2e-print-failure.png" 2>/dev/null || true
-  [ -f "$work/cups/log/error_log" ] && grep '^E ' "$work/cups/log/error_log" | tail -n 20
-  exit 1
-}
+e2e_on_fail() { grep -s '^E ' "$work/cups/log/error_log" | tail -n 20 || true; }
+e2e_begin e2e-print-failure 3840x2160x24 cupsd lpadmin lpstat pdfinfo pdftoppm
+chmod 755 "$work" # the filters run as lp and read the spooled files below it
 
 # --- a private print server with a PDF queue as the default
 c=$work/cups
@@ -108,37 +88,21 @@ wait_for() {  # command... -> the first window id it prints
 }
 
 # The program's windows; the preview has no title of its own, so match by class.
-visible() { xdotool search --onlyvisible --class '^trevandel$' 2>/dev/null | sort || true; }
+app_windows() { xdotool search --onlyvisible --class '^trevandel$' 2>/dev/null | sort || true; }
 # A visible program window that was not in the list $1.
-new_window() { comm -13 <(echo "$1") <(visible) | grep .; }
+new_window() { comm -13 <(echo "$1") <(app_windows) | grep .; }
 
 size_of() {  # window-id -> "width height"
   xdotool getwindowgeometry "$1" | awk '/Geometry:/ { split($2, s, "x"); print s[1], s[2] }'
 }
 
-# Starts the program with a fresh configuration on the current display, opens the sample and
-# shows the preview maximised. Sets app_pid, main and preview.
+# Starts the program with a fresh configuration, opens the sample and shows the preview
+# maximised. Sets app_pid, main and preview.
 start_and_view() {
-  export XDG_CONFIG_HOME=$work/config-$1 XDG_RUNTIME_DIR=$work/runtime-$1
-  mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$work/start"
-  chmod 700 "$XDG_RUNTIME_DIR"
-  (cd "$work/start" && exec "$app") &
-  app_pid=$!
-  local first dlg before
-  first=$(wait_for visible) || fail "no window appeared"
-  sleep 0.3
-  keys "$first" Return # the first-start message
-  for _ in $(seq 1 50); do visible | grep -qx "$first" || break; sleep 0.1; done
-  main=$(wait_for visible) || fail "main window not shown"
-  sleep 0.3
-  keys "$main" ctrl+o
-  dlg=$(wait_for xdotool search --onlyvisible --name '^Open$') || fail "open dialog not shown"
-  sleep 0.3
-  xdotool windowfocus --sync "$dlg" 2>/dev/null || true
-  xdotool type --delay 5 "$sample"
-  xdotool key Return
-  sleep 0.8
-  before=$(visible)
+  e2e_start_program "$app"
+  e2e_open "$sample"
+  local before
+  before=$(app_windows)
   keys "$main" alt+v
   preview=$(wait_for new_window "$before") || fail "View did not show the preview window"
   sleep 0.8
@@ -218,22 +182,12 @@ check_page() {
 }
 
 # --- 1. A maximised preview on a large screen: shrunk onto a landscape page.
-start_xvfb 3840x2160x24 "$work/xvfb.log" || fail "no X server"
-start_and_view big
-read -r ww wh < <(size_of "$preview")
-pdf=$(print_job) || fail "the print job did not arrive (large screen)"
-check_page "$pdf" print-3840 landscape "$ww" "$wh" fitted
-kill "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
-kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=""
-
-# --- 2. The same on an ordinary screen.
-start_xvfb 1600x1000x24 "$work/xvfb.log" || fail "no X server"
-start_and_view small
+start_and_view
 read -r ww wh < <(size_of "$preview")
 pdf=$(print_job) || fail "the print job did not arrive (maximised)"
-check_page "$pdf" print-1600 landscape "$ww" "$wh" fitted
+check_page "$pdf" print-maximised landscape "$ww" "$wh" fitted
 
-# --- 3. A preview smaller than the page prints at its on-screen size, as it always did.
+# --- 2. A preview smaller than the page prints at its on-screen size, as it always did.
 xdotool windowsize --sync "$preview" 500 320 2>/dev/null || xdotool windowsize "$preview" 500 320
 sleep 0.8
 read -r ww wh < <(size_of "$preview")
@@ -241,10 +195,10 @@ read -r ww wh < <(size_of "$preview")
 pdf=$(print_job) || fail "the print job did not arrive (small window)"
 check_page "$pdf" print-small portrait "$ww" "$wh" natural
 
-# --- 4. No default printer: the message, and no job.
+# --- 3. No default printer: the message, and no job.
 lpadmin -x "$queue"
 rm -f "$work/out"/*
-before=$(visible)
+before=$(app_windows)
 click_print
 box=$(wait_for new_window "$before") || fail "Print without a printer showed no message"
 sleep 0.3
