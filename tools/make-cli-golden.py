@@ -224,9 +224,6 @@ def spm_counts(data):
 # --- Cases -----------------------------------------------------------------------------------
 # Each case: input, options as the test passes them, and the header steps they mean.
 
-LONG_DESCRIPTION = "Sixty characters of description text, the field cuts two: XY"  # 60
-assert len(LONG_DESCRIPTION) == 60
-
 CASES = [
     # name of golden, input, mode item or None, guess, cal, field assignments
     ("default-ha1234.exp", "ha1234.spm", None, True, False, []),
@@ -237,7 +234,6 @@ CASES = [
         ("Extra2", "0.12345")]),
     ("mean-noguess-ha1234.exp", "ha1234.spm", 2, False, False, []),
     ("mode1024-hb2001.exp", "hb2001.spm", 0, True, False, []),
-    ("longdesc-ab.exp", "ab.spm", None, True, False, [("Description", LONG_DESCRIPTION)]),
 ]
 
 ASCII_CASES = [

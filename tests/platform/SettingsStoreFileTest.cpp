@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <future>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -30,6 +32,25 @@ std::string Stored(const std::string& file)
     std::string value;
     const std::string error = ErrorOf([&] { value = store.ReadString("InitialDir"); });
     return error == "(no error)" ? value : error;
+}
+
+TEST(SettingsStorePath, FollowsXdgConfigHomeAndFallsBackToHome)
+{
+    const auto saved = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v ? std::optional<std::string>(v) : std::nullopt;
+    };
+    const auto restore = [](const char* name, const std::optional<std::string>& v) {
+        v ? ::setenv(name, v->c_str(), 1) : ::unsetenv(name);
+    };
+    const auto oldXdg = saved("XDG_CONFIG_HOME"), oldHome = saved("HOME");
+    ::setenv("XDG_CONFIG_HOME", "/x/conf", 1);
+    EXPECT_EQ(SettingsStore::DefaultPath(), "/x/conf/trevandel/settings.reg");
+    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    ::setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(SettingsStore::DefaultPath(), "/home/u/.config/trevandel/settings.reg");
+    restore("XDG_CONFIG_HOME", oldXdg);
+    restore("HOME", oldHome);
 }
 
 TEST(SettingsStoreFile, EveryFolderNameComesBackAsStored)

@@ -15,18 +15,6 @@ namespace {
 
 constexpr const char* kKeyLine = "[\\SoftWare\\Brolleck\\]\n";
 
-TEST(SettingsStorePath, FollowsXdgConfigHomeAndFallsBackToHome)
-{
-    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME"), oldHome = qgetenv("HOME");
-    qputenv("XDG_CONFIG_HOME", "/x/conf");
-    EXPECT_EQ(SettingsStore::DefaultPath(), "/x/conf/trevandel/settings.reg");
-    qputenv("XDG_CONFIG_HOME", "relative/ignored");
-    qputenv("HOME", "/home/u");
-    EXPECT_EQ(SettingsStore::DefaultPath(), "/home/u/.config/trevandel/settings.reg");
-    qputenv("XDG_CONFIG_HOME", oldXdg);
-    qputenv("HOME", oldHome);
-}
-
 enum class Fault { None, Unreadable, ReadOnlyFolder };
 
 struct StoreCase {
@@ -42,13 +30,11 @@ struct StoreCase {
 
 class SettingsStoreUi : public UiTest {};
 
-// What a start makes of each kind of store, what the next file dialog writes, and that a store
-// that can't be read is left byte for byte.
+// What a start makes of each kind of store the window tells apart (how lines are read is the
+// store's own test), what the next file dialog writes, and that a store that can't be read is
+// left byte for byte.
 TEST_F(SettingsStoreUi, StartAndNextDialogForEveryKindOfStore)
 {
-    std::string junk;
-    for (int i = 0; i < 4096; ++i)
-        junk += static_cast<char>((i * 151 + 7) & 0xFF);
     const std::string key(kKeyLine);
     const char* kFailedSet = "Failed to set data for 'InitialDir'";
     const char* kBadType = "Invalid data type for 'InitialDir'";
@@ -60,13 +46,6 @@ TEST_F(SettingsStoreUi, StartAndNextDialogForEveryKindOfStore)
          Fault::None, false, "", true, "", false},
         {"stored folder gone", key + "\"InitialDir\"=\"/no/such/folder\"\n", Fault::None, false, "",
          false, "", false},
-        {"binary junk", junk, Fault::None, true, "", false, "", false},
-        {"line cut in the value", key + "\"InitialDir\"=\"/home/us", Fault::None, false, "", false,
-         "", false},
-        {"name without its closing quote", key + "\"InitialDir=\"/tmp\"\n", Fault::None, false, "",
-         false, "", false},
-        {"key without its closing bracket", "[\\SoftWare\\Brolleck\\\n\"InitialDir\"=\"/tmp\"\n",
-         Fault::None, true, "", false, "", false},
         {"hex value", key + "\"InitialDir\"=hex:2f,74,6d,70\n", Fault::None, false, kBadType, false,
          "", false},
         {"too large to read",
