@@ -133,7 +133,7 @@ TEST(SpmDisplay, FormatLettersFollowTheLocale)
         {pm, "dddd, MMMM d", "Sunday, October 4"}, {pm, "h:mm:ss AP", "3:07:09 NACHM."},
         {pm, "hh:mm ap", "03:07 nachm."}, {pm, "H:m:s.zzz", "15:7:9.042"},
         {pm, "h 'o''clock'", "15 o'clock"}, {midnight, "h:mm AP", "12:05 VORM."},
-        {midnight, "HH:mm:ss t", "00:05:00 "},
+        {midnight, "HH:mm:ss t", "00:05:00 "}, {midnight, "h A", "12 VORM."},
         {pm, "s.zzzz|z", "9.042042|042"}, {{5, 1, 1, 0, 0, 0, 0}, "yyyy/yy", "0005/05"},
     };
     // clang-format on
