@@ -250,6 +250,12 @@ TEST_F(WatchTest, EndedBySignalItLeavesCompleteOutputsAndANewRunGoesOnFromThere)
     EXPECT_EQ(idle.out, "");
     EXPECT_EQ(idle.err, "");
     ExpectOutputsOfTheBatch(true);
+
+    // Other options: what the earlier runs converted is converted again.
+    const pid_t other = Start(Args({args, {"--description", "other"}}));
+    EXPECT_TRUE(WaitFor([&] { return Total(Conversions(OutSoFar())) >= kFiles; })) << OutSoFar();
+    ::kill(other, SIGTERM);
+    EXPECT_EQ(Finish(other).signal, SIGTERM);
 }
 
 } // namespace

@@ -38,7 +38,8 @@ TEST(SpmDate, Pca2StampFieldsDecodeIntoDateAndTime)
         {"12:34:56\0\0\0"s, "Jan  5  2001", no}, // zero-byte padding
         {t, "Feb 29  2001", no}, {t, "Feb 29  1900", no},
         {t, "Feb 29  2000", {2000, 2, 29, 12, 34, 56, 0}}, {t, "Apr 31  2001", no},
-        {t, "Dec 31  0000", no}, {t, "Dec 31    99", {99, 12, 31, 12, 34, 56, 0}},
+        {t, "Dec 31  0000", no}, {t, "Jan  1  0001", {1, 1, 1, 12, 34, 56, 0}},
+        {t, "Dec 31    99", {99, 12, 31, 12, 34, 56, 0}},
         {t, "Dec 31  199 ", no}, {t, "Dec     1999", no},
         {t, "Dec\x01\x00\x35xx1999"s, {1999, 12, 5, 12, 34, 56, 0}}, // control byte dropped
         {t, "Dec-07-+199", {199, 12, 7, 12, 34, 56, 0}}, {t, "Dec-07  -199", no},
