@@ -52,15 +52,18 @@ fail() {
 
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; }
 
-wait_window() {  # pattern [id to leave out] -> id of a visible window
-  local id
+wait_for() {  # command... -> the first line it prints, once it prints one (within 10 s)
+  local out
   for _ in $(seq 1 100); do
-    id=$(visible "$1" | grep -vx "${2:-none}" | tail -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    out=$("$@" 2>/dev/null | head -n 1 || true)
+    [ -n "$out" ] && { echo "$out"; return 0; }
     sleep 0.1
   done
   return 1
 }
+
+window_matching() { visible "$1" | grep -vx "${2:-none}" | tail -n 1; }
+wait_window() { wait_for window_matching "$@"; }  # pattern [id to leave out] -> window id
 
 wait_gone() {  # window id
   for _ in $(seq 1 50); do
@@ -70,10 +73,7 @@ wait_gone() {  # window id
   return 1
 }
 
-wait_file() {  # path
-  for _ in $(seq 1 50); do [ -f "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
+wait_file() { wait_for ls "$1" >/dev/null; }  # path
 
 keys() {  # window-id key...
   local wid=$1; shift

@@ -77,16 +77,6 @@ lpadmin -d "$queue" || fail "lpadmin could not make the queue the default"
 
 sample=$(ls "$samples"/*.spm | head -n 1)
 
-wait_for() {  # command... -> the first window id it prints
-  local id=""
-  for _ in $(seq 1 100); do
-    id=$("$@" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
 # The program's windows; the preview has no title of its own, so match by class.
 app_windows() { xdotool search --onlyvisible --class '^trevandel$' 2>/dev/null | sort || true; }
 # A visible program window that was not in the list $1.
