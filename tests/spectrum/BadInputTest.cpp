@@ -72,40 +72,5 @@ TEST(BadSpmCorpus, EveryFileGivesItsExpectedResult)
             << entry.path() << " is not in the manifest";
 }
 
-// One byte of the first stamp replaced by each of a few telling values in turn.
-TEST(BadSpmCorpus, StampFieldBytesDecodeOnlyWhenTheRulesAllow)
-{
-    const char tried[] = {'\x00', '\x09', '\x20', '\x7F', '\xFF'};
-    const struct {
-        std::size_t offset;
-        const char* decoded; // per byte tried, '1': decoded, and the same as the second stamp
-        const char* what;
-    } cases[] = {
-        //     00 09 20 7F FF
-        {371, "00100", "a blank after the time"},
-        {373, "11111", "the gap before the date, never read"},
-        {376, "00000", "the month name"},
-        {378, "11111", "the blank after the month, never read"},
-        {379, "11100", "the day's first character: control bytes and blanks are dropped"},
-        {382, "11111", "the blank before the year, never read"},
-    };
-    std::string base(3000, '\0');
-    base.replace(362, 25, "12:34:56     Jan  5  2001")
-        .replace(388, 25, "12:34:56     Jan  5  2001");
-    for (const auto& c : cases)
-        for (std::size_t i = 0; i < std::size(tried); ++i) {
-            SCOPED_TRACE(std::string(c.what) + ", byte " + std::to_string(i));
-            std::string bytes = base;
-            bytes[c.offset] = tried[i];
-            const SpmSpectrum s = ParseSpmImage(corpus::ExactBytes(bytes).View(), "s", kLocale);
-            ExpectSound(s, bytes);
-            const Stamp& first = s.info.FirstStamp;
-            EXPECT_EQ(first.RawText, bytes.substr(362, 11) + " " + bytes.substr(375, 12));
-            ASSERT_TRUE(s.info.SecondStamp.Decoded) << "the second stamp does not depend on it";
-            EXPECT_EQ(first.Decoded, c.decoded[i] == '1');
-            EXPECT_TRUE(!first.Decoded || first.Value == s.info.SecondStamp.Value);
-        }
-}
-
 } // namespace
 } // namespace trv

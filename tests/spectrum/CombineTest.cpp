@@ -49,14 +49,10 @@ TEST(SlotInfoRows, RowOrderAndDateRowsFollowTheStamps)
     info.SecondStamp.Decoded = false;
     EXPECT_EQ(SlotInfoRows(info, locale),
               rows({{"Date", "05/01/2001 12:34:56"}, {"Date", raw1}, {"Date", raw2}}));
-    info.FirstStamp.Decoded = false;
-    info.SecondStamp.Decoded = true;
-    EXPECT_EQ(SlotInfoRows(info, locale), rows({{"Date", raw1}, {"Date", raw2}}));
     // PCA3: raw texts, shown up to their first zero byte.
     info.Mode = SpmMode::PCA3;
     info.HeaderLength = 450;
     info.FirstStamp = {std::string("12/0\0abcdefg", 11), false, {}};
-    info.SecondStamp.Decoded = false;
     EXPECT_EQ(SlotInfoRows(info, locale), rows({{"Date", "12/0"}, {"Date", raw2}}));
 }
 
