@@ -102,15 +102,5 @@ TEST(FormatExpFile, GoldenFiles)
     EXPECT_EQ(FormatExpFile(unfilled, {}, 0, 1), Golden("calibration_unfilled.exp"));
 }
 
-TEST(WriteExpFile, RelativeTargetGoesToTheCurrentFolder)
-{
-    faults::FaultyFolder dir;
-    const auto old = faults::fs::current_path();
-    faults::fs::current_path(dir.Path());
-    WriteExpFile(DefaultExpName("-"), ExpHeader{}, {}, 0, -1);
-    faults::fs::current_path(old);
-    EXPECT_EQ(faults::ReadAll(dir.File("-.exp")), Golden("initial_no_spectrum.exp"));
-}
-
 } // namespace
 } // namespace trv

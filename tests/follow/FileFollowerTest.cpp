@@ -29,7 +29,7 @@ void StartApp()
     static QCoreApplication app(argc, argv);
 }
 
-enum class Saving { InPlace, TruncateAndRewrite, RenameOver, DeleteAndRewrite };
+enum class Saving { InPlace, RenameOver, DeleteAndRewrite };
 
 constexpr int kVersions = 8;
 
@@ -46,24 +46,12 @@ void WriteSlowly(int fd, const std::string& bytes)
 
 void Save(Saving saving, const std::string& path, const std::string& bytes)
 {
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
-    std::string target = path;
-    switch (saving) {
-    case Saving::InPlace:
-        break;
-    case Saving::TruncateAndRewrite:
-        flags |= O_TRUNC;
-        break;
-    case Saving::RenameOver:
-        target = path + ".part";
-        flags |= O_TRUNC;
-        break;
-    case Saving::DeleteAndRewrite:
+    const std::string target = saving == Saving::RenameOver ? path + ".part" : path;
+    if (saving == Saving::DeleteAndRewrite) {
         ::unlink(path.c_str());
         std::this_thread::sleep_for(2ms);
-        break;
     }
-    const int fd = ::open(target.c_str(), flags, 0644);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     ASSERT_GE(fd, 0);
     WriteSlowly(fd, bytes);
     ::close(fd);
@@ -80,7 +68,6 @@ TEST(FileFollower, EachWayOfSavingGivesCompleteVersionsOnlyInOrderAndTheLast)
         versions.push_back(test::SomeCounts(1024, k));
     const std::pair<Saving, const char*> savings[] = {
         {Saving::InPlace, "in place"},
-        {Saving::TruncateAndRewrite, "truncated and rewritten"},
         {Saving::RenameOver, "renamed over"},
         {Saving::DeleteAndRewrite, "deleted and written again"},
     };
