@@ -21,7 +21,7 @@ TEST(EditMask, TailIsDroppedAndTypingAcceptsOnlyThePositionsClass)
     } cases[] = {
         {kSerialMask, 0, 'H', false}, // literal
         {kSerialMask, 1, 'a', true}, {kSerialMask, 1, '1', false}, // letter
-        {kSerialMask, 2, '5', true}, // required digit
+        {kTemperatureMask, 0, '2', true}, // required digit, at the first position
         {kSerialMask, 2, ' ', false}, {kSerialMask, 6, ' ', false}, // literal space
         {kSerialMask, 8, '1', false}, {kSerialMask, -1, '1', false},
         {kCalibrationMask, 1, '.', false}, {kCalibrationMask, 6, ' ', true}, // optional digit
