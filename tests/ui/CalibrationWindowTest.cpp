@@ -48,19 +48,18 @@ TEST_F(CalibrationWindowUi, ApplyEqualsLoadingTheSavedFileInEveryMode)
 {
     Start();
     OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
-    struct Mode {
+    const struct {
         int item;
         const char* channels;
         double fold2x, zero, cal;
     } modes[] = {{0, "1024", 1024.0, 255.5, 23.4 / 512},
                  {1, "512", 512.0, 127.5, 23.4 / 256},
                  {2, "512", 512.0, 127.5, 23.4 / 256}};
-    for (const Mode& m : modes) {
+    for (const auto& m : modes) {
         SCOPED_TRACE(m.item);
         ChooseSaveAsMode(m.item);
         CalibrationWindow& w = Window();
         ASSERT_TRUE(w.Fit().has_value()) << Str(w.Refusal());
-        EXPECT_TRUE(w.applyButton()->isEnabled());
         w.applyButton()->click();
         const std::vector<std::string> applied = CalibrationFields();
         EXPECT_EQ(applied[0], m.channels);
@@ -71,13 +70,13 @@ TEST_F(CalibrationWindowUi, ApplyEqualsLoadingTheSavedFileInEveryMode)
 
         platform_.QueueSave(Work("ref.cal"));
         w.saveCalButton()->click();
-        EXPECT_THAT(platform_.errors, ::testing::IsEmpty());
         EXPECT_EQ(platform_.saveRequests.back().proposedName, "ha1001-fe-foil.cal");
 
         Form().ApplyCalibrationValues({"0", "1.1111", "111.1111", "111.11"});
         Form().LoadHeaderFile(Work("ref.cal"));
         EXPECT_EQ(CalibrationFields(), applied);
     }
+    EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
 }
 
 // A spectrum that cannot be calibrated says why and leaves the header alone. A good reference
