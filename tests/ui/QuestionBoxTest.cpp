@@ -1,14 +1,19 @@
-// The boxes the user meets: the real question box (Yes taken by Enter, Escape and closing
-// declining), and the guard that shows in the error box whatever escapes a reaction.
+// The modal boxes and windows the user meets: the real question box (Yes taken by Enter, Escape
+// and closing declining), the guard that shows in the error box whatever escapes a reaction,
+// and the Help menu's windows.
 #include "ModalScript.h"
 #include "UiTestSupport.h"
 
 #include "platform/AppError.h"
 #include "ui/ErrorGuard.h"
 #include "ui/QtPlatform.h"
+#include "ui/windows/AboutDialog.h"
+#include "ui/windows/LaughDialog.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 #include <functional>
@@ -19,6 +24,7 @@ namespace trv::test {
 namespace {
 
 class QuestionBox : public UiTest {};
+class HelpMenu : public UiTest {};
 
 TEST_F(QuestionBox, AnswersYesOnlyForYesOrEnter)
 {
@@ -64,6 +70,29 @@ TEST(ErrorGuard, ShowsWhatEscapesAReactionAndSaysWhetherItRanThrough)
         ScriptedPlatform platform;
         EXPECT_EQ(RunGuarded(platform, c.body), c.shown.isEmpty()) << c.shown.toStdString();
         EXPECT_EQ(platform.errors, c.shown.isEmpty() ? QStringList() : QStringList{c.shown});
+    }
+}
+
+// About shows its one window modally each time; Laugh builds a fresh window and frees it.
+TEST_F(HelpMenu, AboutReusesItsWindowAndLaughBuildsAFreshOne)
+{
+    MainWindow& f = Start();
+    ShowActive();
+    for (int i = 0; i < 2; ++i) {
+        OnModal<AboutDialog> about([&](AboutDialog& d) {
+            EXPECT_EQ(&d, f.aboutDialog());
+            d.okButton()->click();
+        });
+        f.aboutAction()->trigger();
+        EXPECT_TRUE(about.Ran());
+        QPointer<LaughDialog> shown;
+        OnModal<LaughDialog> laugh([&](LaughDialog& d) {
+            shown = &d;
+            d.closeButton()->click();
+        });
+        f.laughAction()->trigger();
+        EXPECT_TRUE(laugh.Ran());
+        EXPECT_TRUE(shown.isNull()) << "freed once it has closed";
     }
 }
 
