@@ -16,24 +16,19 @@
 namespace trv::test {
 namespace {
 
-// base, base + step, base + 2 step, base, ...: a flat spectrum can't be plotted.
-std::vector<uint32_t> RampCounts(uint32_t base, uint32_t step = 1, int n = 512)
+// base, base + 1, base + 2, base, ...: a flat spectrum can't be plotted.
+std::vector<uint32_t> RampCounts(uint32_t base)
 {
     std::vector<uint32_t> out;
-    for (int i = 0; i < n; ++i)
-        out.push_back(base + step * static_cast<uint32_t>(i % 3));
+    for (int i = 0; i < 512; ++i)
+        out.push_back(base + static_cast<uint32_t>(i % 3));
     return out;
 }
 
-std::string Pca2Ramp(uint32_t base)
+std::string Ramp(uint32_t base, bool pca3 = false)
 {
-    return MakePca2(2500, [=](int i) { return base + static_cast<uint32_t>(i % 3); });
-}
-
-std::string Pca3Ramp(uint32_t base, const std::string& stamp1 = "", const std::string& stamp2 = "")
-{
-    return MakePca3(
-        1024, [=](int i) { return base + static_cast<uint32_t>(i % 3); }, stamp1, stamp2);
+    const auto count = [=](int i) { return base + static_cast<uint32_t>(i % 3); };
+    return pca3 ? MakePca3(1024, count, "03-05-2002", "14:15:16") : MakePca2(2500, count);
 }
 
 class AddSubtract : public UiTest {
@@ -48,34 +43,29 @@ class AddSubtract : public UiTest {
     std::vector<uint32_t> Counts() const { return form_->Counts(); }
 };
 
-// Each slot lists what its file holds; a cancel keeps the slot.
-TEST_F(AddSubtract, BrowseFillsTheSlotListAndCancelKeepsIt)
+// Browse lists what a slot's file holds. The result replaces the spectrum: 512 channels, the name
+// typed (a cancel leaves it empty), the first save-as mode, default margins and a guessed scale
+// whatever the boxes say. The data grid is shown; it is filled anew only if it was hidden. The
+// file's own details stay.
+TEST_F(AddSubtract, CombineReplacesTheSpectrumAndResetsModeAndMargins)
 {
-    Start();
-    Pick(0, WriteSpm("pca3.spm", Pca3Ramp(400, "03-05-2002", "14:15:16")));
+    MainWindow& f = Start();
+    OpenViaDialog(WriteSpm("main.spm", Ramp(5000, true)));
+    const QStringList infoBefore = {f.fileSizeLabel()->text(), f.firstStampLabel()->text(),
+                                    f.spmModeLabel()->text()};
+    f.guessScaleBox()->setChecked(false);
+    // The arithmetic (wrapping modulo 2^32) is the spectrum library's; here what it replaces.
+    Pick(0, WriteSpm("a.spm", Ramp(1000)));
+    Pick(1, WriteSpm("b.spm", MakePca2(2500, [](int) { return 500u; })));
+    // Each slot lists what its file holds; a cancel keeps the slot.
     platform_.QueueOpen(std::nullopt);
     Window().firstBrowseButton()->click();
     QStringList listed;
     for (const auto& [name, value] : Window().SlotRows(0))
         listed << name + "=" + value;
-    EXPECT_EQ(listed.join("; "),
-              "Channels=1024; Filename=pca3.spm; Size=4546 bytes; Channels=1024; Mode=PCA3; "
-              "Date=03-05-2002; Date=14:15:16; Header length=450");
-}
-
-// The result replaces the spectrum: 512 channels, the name typed (a cancel leaves it empty),
-// the first save-as mode, default margins and a guessed scale whatever the boxes say. The data
-// grid is shown; it is filled anew only if it was hidden. The file's own details stay.
-TEST_F(AddSubtract, CombineReplacesTheSpectrumAndResetsModeAndMargins)
-{
-    MainWindow& f = Start();
-    OpenViaDialog(WriteSpm("main.spm", Pca3Ramp(5000, "s1", "s2")));
-    const QStringList infoBefore = {f.fileSizeLabel()->text(), f.firstStampLabel()->text(),
-                                    f.spmModeLabel()->text()};
-    f.guessScaleBox()->setChecked(false);
-    // The arithmetic (wrapping modulo 2^32) is the spectrum library's; here what it replaces.
-    Pick(0, WriteSpm("a.spm", Pca2Ramp(1000)));
-    Pick(1, WriteSpm("b.spm", MakePca2(2500, [](int) { return 500u; })));
+    EXPECT_EQ(listed.join("; "), "Channels=512; Filename=a.spm; Size=2500 bytes; Channels=512; "
+                                 "Mode=PCA2; Date=05/01/2001 12:34:56; Date=05/01/2001 12:34:56; "
+                                 "Header length=452");
     for (const auto& [button, name, showData, base, grid] :
          {std::tuple{Window().subtractButton(), std::optional<QString>("difference"), false, 500u,
                      "500"},
@@ -113,15 +103,15 @@ TEST_F(AddSubtract, CombineThatCannotFinishChangesNothingInTheMainWindow)
         const char* message; // a plain message box, else this in the error box
         const char* error;
     } cases[] = {
-        {{Pca2Ramp(100)}, CombineOp::Subtract, CombineSpectraDialog::kPickTwoText, nullptr},
-        {{Pca2Ramp(100), Pca3Ramp(1)}, CombineOp::Add, kNotSameChannelsText, nullptr},
-        {{Pca2Ramp(7700), Pca2Ramp(7700)}, CombineOp::Subtract, nullptr, kInvalidFloatOpText},
+        {{Ramp(100)}, CombineOp::Subtract, CombineSpectraDialog::kPickTwoText, nullptr},
+        {{Ramp(100), Ramp(1, true)}, CombineOp::Add, kNotSameChannelsText, nullptr},
+        {{Ramp(7700), Ramp(7700)}, CombineOp::Subtract, nullptr, kInvalidFloatOpText},
         {{flat(50), flat(50)}, CombineOp::Add, nullptr, kDivisionByZeroText},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message ? c.message : c.error);
         MainWindow& f = Start();
-        OpenViaDialog(WriteSpm("main.spm", Pca2Ramp(900)));
+        OpenViaDialog(WriteSpm("main.spm", Ramp(900)));
         f.plotIgnoreLeftSpin()->SetPosition(20);
         f.scaleEdit()->setText("333");
         platform_.messages.clear();
