@@ -41,12 +41,35 @@ class AsciiExport : public UiTest {
     }
 };
 
-// The name proposed is the spectrum's; ".txt" is added under the first filter only, and the
-// filter chosen last is offered next time. A chosen file is replaced without asking.
-TEST_F(AsciiExport, WritesTheTableUnderTheProposedNameAndRemembersTheFilter)
+// Without a spectrum there is nothing to export; with one, a cancel in either dialog or a bad
+// number leaves no file and replaces none.
+TEST_F(AsciiExport, RefusalsLeaveNoFileAndATableIsWrittenUnderTheProposedName)
 {
     MainWindow& f = Start();
+    f.saveAsciiAction()->trigger();
+    EXPECT_EQ(platform_.messages.last(), "There is no spectrum to export. Open an SPM file first.");
+    EXPECT_TRUE(platform_.saveRequests.empty());
+
     OpenSpectrum();
+    QFile::remove(SettingsFile());
+    EXPECT_FALSE(Export("", 1)) << "the options are not asked for after a cancel";
+    EXPECT_TRUE(QFile::exists(SettingsFile())) << "the dialog's closing stores the folder";
+    EXPECT_TRUE(Export("table", 1, false));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << Str(WorkFiles().join(','));
+
+    // The velocity axis reads the field before any file is created or replaced.
+    f.zeroSpeedEdit()->SetValue("   .  ");
+    WriteBytes(Work("kept.txt"), "old contents");
+    Export("table", 1);
+    Export("kept", 1);
+    EXPECT_EQ(platform_.errors,
+              QStringList(2, QString::fromStdString(NotAFloatText(f.zeroSpeedEdit()->Value()))));
+    EXPECT_EQ(WorkFiles(), QStringList{"kept.txt"});
+    EXPECT_EQ(ReadBytes(Work("kept.txt")), "old contents");
+
+    // The name proposed is the spectrum's; ".txt" is added under the first filter only, and
+    // the filter chosen last is offered next time. A chosen file is replaced without asking.
+    platform_.saveRequests.clear();
     f.zeroSpeedEdit()->SetValue("255.50");
     WriteBytes(Work("b.txt"), "old contents");
     Export("a", 2);
@@ -59,7 +82,8 @@ TEST_F(AsciiExport, WritesTheTableUnderTheProposedNameAndRemembersTheFilter)
         EXPECT_FALSE(r.overwritePrompt);
         EXPECT_EQ(r.filterIndex, startFilter) << i;
     }
-    EXPECT_EQ(QDir(Work()).entryList(QDir::Files), (QStringList{"a", "b.txt", "sample.spm"}));
+    EXPECT_EQ(QDir(Work()).entryList(QDir::Files),
+              (QStringList{"a", "b.txt", "kept.txt", "sample.spm"}));
     // The dialog's defaults: "Velocity", "512 Channels (add)".
     EXPECT_EQ(ReadBytes(Work("b.txt")),
               BuildASCIITable(f.Counts(), f.ChannelCount(), 1, kXAxisVelocity,
@@ -71,33 +95,6 @@ TEST_F(AsciiExport, WritesTheTableUnderTheProposedNameAndRemembersTheFilter)
     Export("", 1);
     EXPECT_EQ(platform_.saveRequests.back().proposedName, "combined.txt");
     EXPECT_EQ(platform_.saveRequests.back().filterIndex, 1);
-}
-
-// Without a spectrum there is nothing to export; with one, a cancel in either dialog or a bad
-// number leaves no file and replaces none.
-TEST_F(AsciiExport, NothingToExportCancelOrABadNumberLeaveNoFile)
-{
-    Start().saveAsciiAction()->trigger();
-    EXPECT_EQ(platform_.messages.last(), "There is no spectrum to export. Open an SPM file first.");
-    EXPECT_TRUE(platform_.saveRequests.empty());
-
-    OpenSpectrum();
-    QFile::remove(SettingsFile());
-    EXPECT_FALSE(Export("", 1)) << "the options are not asked for after a cancel";
-    EXPECT_TRUE(QFile::exists(SettingsFile())) << "the dialog's closing stores the folder";
-    EXPECT_TRUE(Export("table", 1, false));
-    EXPECT_TRUE(WorkFiles().isEmpty()) << Str(WorkFiles().join(','));
-
-    // The velocity axis reads the field before any file is created or replaced.
-    Form().zeroSpeedEdit()->SetValue("   .  ");
-    WriteBytes(Work("kept.txt"), "old contents");
-    Export("table", 1);
-    Export("kept", 1);
-    EXPECT_EQ(
-        platform_.errors,
-        QStringList(2, QString::fromStdString(NotAFloatText(Form().zeroSpeedEdit()->Value()))));
-    EXPECT_EQ(WorkFiles(), QStringList{"kept.txt"});
-    EXPECT_EQ(ReadBytes(Work("kept.txt")), "old contents");
 }
 
 } // namespace

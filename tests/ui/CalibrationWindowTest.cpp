@@ -44,7 +44,7 @@ class CalibrationWindowUi : public UiTest {
 
 // Apply sets the fields exactly as Load header sets them from the saved file, under each mode's
 // masks; the values are the sample's sweep.
-TEST_F(CalibrationWindowUi, ApplyEqualsLoadingTheSavedFileInEveryMode)
+TEST_F(CalibrationWindowUi, ApplySaveRefusalsPoorFitsAndTheRememberedTable)
 {
     Start();
     OpenViaDialog(CopySample("ha1001-fe-foil.spm"));
@@ -72,13 +72,9 @@ TEST_F(CalibrationWindowUi, ApplyEqualsLoadingTheSavedFileInEveryMode)
         EXPECT_EQ(CalibrationFields(), applied);
     }
     EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join("; "));
-}
 
-// A spectrum that cannot be calibrated says why and leaves the header alone. A good reference
-// chosen there is fitted in the main window's mode.
-TEST_F(CalibrationWindowUi, RefusalsBadEntriesPoorFitsAndTheRememberedTable)
-{
-    Start();
+    // A spectrum that cannot be calibrated says why and leaves the header alone. A good
+    // reference chosen there is fitted in the main window's mode.
     OpenViaDialog(CopySample("ha1002-doublet.spm"));
     std::vector<std::string> before = CalibrationFields();
     CalibrationWindow& w = Window();

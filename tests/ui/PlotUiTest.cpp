@@ -96,7 +96,7 @@ class PlotUi : public UiTest {
     }
 };
 
-TEST_F(PlotUi, ControlsRedrawAsTheirRulesSay)
+TEST_F(PlotUi, ControlsRedrawAsTheirRulesSayAndTheBitmapIsThePictureShown)
 {
     MainWindow& f = StartShown();
     EXPECT_TRUE(ShowsCurrentSettings()) << "folded, the scale guessed";
@@ -134,66 +134,8 @@ TEST_F(PlotUi, ControlsRedrawAsTheirRulesSay)
     EXPECT_TRUE(AllBlack(Image()));
     f.previewBox()->click();
     EXPECT_TRUE(ShowsCurrentSettings());
-}
 
-// Without a spectrum, with a flat or an all-zero one, the plot cannot be scaled and no folding
-// channel can be suggested. A suggestion asks before it is applied.
-TEST_F(PlotUi, FoldingChannelSuggestionsAndPlotsThatCannotBeScaled)
-{
-    MainWindow& f = StartShown({});
-    f.previewButton()->click();
-    f.findFoldingChannelAction()->trigger();
-    EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
-    EXPECT_EQ(f.previewImage()->Showing(), PlotImage::Shows::Nothing);
-    // A flat spectrum agrees with itself everywhere: nothing is offered either.
-    OpenViaDialog(WriteSpm("flat.spm", MakePca2(4608, [](int) { return 40000u; })));
-    f.findFoldingChannelAction()->trigger();
-    EXPECT_EQ(platform_.messages,
-              (QStringList{"No folding channel can be suggested for this spectrum",
-                           "No clear folding channel found: the two halves of "
-                           "the spectrum agree about as well at every position"}));
-    EXPECT_TRUE(platform_.questions.isEmpty()) << "nothing to apply";
-
-    OpenViaDialog(WriteSpm("zero.spm", MakePca2(4608, [](int) { return 0u; })));
-    f.previewBox()->setChecked(false);
-    f.scaleEdit()->setText("4");
-    platform_.errors.clear();
-    f.foldedBox()->click();
-    EXPECT_EQ(platform_.errors, QStringList{"Invalid floating point operation"});
-    EXPECT_EQ(f.scaleEdit()->text(), "4") << "scale unchanged";
-    f.previewBox()->setChecked(true);
-    f.foldedBox()->click();
-
-    // Dips mirrored about 505.2 (channel 505.7 - 1/2): the suggestion is offered rounded to
-    // the nearest channel. Yes types it in, and the folding channel's reaction sets both
-    // margins to 2 x |512 - offered| + 5, up to 100.
-    OpenViaDialog(WriteSpm("ha1001.spm", Doublet(505.7)));
-    const QImage before = Image();
-    platform_.messages.clear();
-    platform_.errors.clear();
-    platform_.QueueQuestion(false);
-    f.findFoldingChannelAction()->trigger();
-    EXPECT_EQ(platform_.questions,
-              QStringList{"Suggested folding channel: 505.70\nSet the folding channel to 506?"});
-    // No leaves the control, its margins and the picture alone.
-    EXPECT_EQ(FoldAndMargins(), (QStringList{"512", "9", "9"}));
-    EXPECT_EQ(Image(), before);
-    platform_.QueueQuestion(true);
-    f.findFoldingChannelAction()->trigger();
-    EXPECT_EQ(FoldAndMargins(), (QStringList{"506", "17", "17"}));
-    EXPECT_TRUE(ShowsCurrentSettings());
-    EXPECT_TRUE(platform_.messages.isEmpty()) << "one box asks, no second one tells";
-    f.plotFoldEdit()->setText("1023");
-    EXPECT_EQ(FoldAndMargins(), (QStringList{"1023", "100", "100"})) << "the margins' limit";
-
-    f.scaleEdit()->setText("0");
-    EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
-    EXPECT_TRUE(AllBlack(Image()));
-}
-
-TEST_F(PlotUi, BitmapsAreSavedAsShownAndTheViewIsPrinted)
-{
-    MainWindow& f = StartShown();
+    // The bitmap saved is the picture shown, under the name chosen with ".bmp".
     for (const auto& [chosen, saved] :
          {std::pair{"plot", "plot.bmp"}, {"my.plot.png", "my.plot.bmp"}}) {
         platform_.QueueSave(Work(chosen));
@@ -252,6 +194,61 @@ TEST_F(PlotUi, BitmapsAreSavedAsShownAndTheViewIsPrinted)
     });
     EXPECT_TRUE(panelHidden);
     EXPECT_EQ(platform_.errors.last(), "There is no default printer currently selected");
+}
+
+// Without a spectrum, with a flat or an all-zero one, the plot cannot be scaled and no folding
+// channel can be suggested. A suggestion asks before it is applied.
+TEST_F(PlotUi, FoldingChannelSuggestionsAndPlotsThatCannotBeScaled)
+{
+    MainWindow& f = StartShown({});
+    f.previewButton()->click();
+    f.findFoldingChannelAction()->trigger();
+    EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
+    EXPECT_EQ(f.previewImage()->Showing(), PlotImage::Shows::Nothing);
+    // A flat spectrum agrees with itself everywhere: nothing is offered either.
+    OpenViaDialog(WriteSpm("flat.spm", MakePca2(4608, [](int) { return 40000u; })));
+    f.findFoldingChannelAction()->trigger();
+    EXPECT_EQ(platform_.messages,
+              (QStringList{"No folding channel can be suggested for this spectrum",
+                           "No clear folding channel found: the two halves of "
+                           "the spectrum agree about as well at every position"}));
+    EXPECT_TRUE(platform_.questions.isEmpty()) << "nothing to apply";
+
+    OpenViaDialog(WriteSpm("zero.spm", MakePca2(4608, [](int) { return 0u; })));
+    f.previewBox()->setChecked(false);
+    f.scaleEdit()->setText("4");
+    platform_.errors.clear();
+    f.foldedBox()->click();
+    EXPECT_EQ(platform_.errors, QStringList{"Invalid floating point operation"});
+    EXPECT_EQ(f.scaleEdit()->text(), "4") << "scale unchanged";
+    f.previewBox()->setChecked(true);
+    f.foldedBox()->click();
+
+    // Dips mirrored about 505.2 (channel 505.7 - 1/2): the suggestion is offered rounded to
+    // the nearest channel. Yes types it in, and the folding channel's reaction sets both
+    // margins to 2 x |512 - offered| + 5, up to 100.
+    OpenViaDialog(WriteSpm("ha1001.spm", Doublet(505.7)));
+    const QImage before = Image();
+    platform_.messages.clear();
+    platform_.errors.clear();
+    platform_.QueueQuestion(false);
+    f.findFoldingChannelAction()->trigger();
+    EXPECT_EQ(platform_.questions,
+              QStringList{"Suggested folding channel: 505.70\nSet the folding channel to 506?"});
+    // No leaves the control, its margins and the picture alone.
+    EXPECT_EQ(FoldAndMargins(), (QStringList{"512", "9", "9"}));
+    EXPECT_EQ(Image(), before);
+    platform_.QueueQuestion(true);
+    f.findFoldingChannelAction()->trigger();
+    EXPECT_EQ(FoldAndMargins(), (QStringList{"506", "17", "17"}));
+    EXPECT_TRUE(ShowsCurrentSettings());
+    EXPECT_TRUE(platform_.messages.isEmpty()) << "one box asks, no second one tells";
+    f.plotFoldEdit()->setText("1023");
+    EXPECT_EQ(FoldAndMargins(), (QStringList{"1023", "100", "100"})) << "the margins' limit";
+
+    f.scaleEdit()->setText("0");
+    EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
+    EXPECT_TRUE(AllBlack(Image()));
 }
 
 } // namespace

@@ -38,7 +38,6 @@ TEST(MaskEditField, TypingAcceptsOnlyCharactersOfThePositionClassAndKeepsLiteral
     field.setCursorPosition(4); // after the "."
     QTest::keyClick(&field, Qt::Key_Backspace);
     EXPECT_EQ(field.Value(), "12 .00") << "backspace steps over the literal";
-    EXPECT_EQ(field.text(), "12_.00");
     field.setCursorPosition(3); // before the "."
     QTest::keyClick(&field, Qt::Key_Delete);
     EXPECT_EQ(field.Value(), "12 . 0");
