@@ -2,10 +2,8 @@
 // through Load header, refusals, poor fits and the remembered line table.
 #include "UiTestSupport.h"
 
-#include "calibration/VelocityFit.h"
 #include "exp/ExpHeader.h"
 #include "platform/FileIo.h"
-#include "ui/widgets/MaskEditField.h"
 #include "ui/windows/CalibrationWindow.h"
 
 #include <QLabel>
@@ -109,8 +107,7 @@ TEST_F(CalibrationWindowUi, ApplySaveRefusalsPoorFitsAndTheRememberedTable)
     platform_.QueueQuestion(false);
     w.applyButton()->click();
     EXPECT_EQ(CalibrationFields(), before) << "No keeps the header";
-    ASSERT_EQ(platform_.questions.size(), 1);
-    EXPECT_THAT(Str(platform_.questions[0]), HasSubstr("describes the spectrum poorly"));
+    EXPECT_THAT(Str(platform_.questions.join('|')), HasSubstr("describes the spectrum poorly"));
     platform_.QueueQuestion(true);
     w.applyButton()->click();
     EXPECT_NE(CalibrationFields(), before);

@@ -214,16 +214,6 @@ TEST_F(PlotUi, FoldingChannelSuggestionsAndPlotsThatCannotBeScaled)
                            "the spectrum agree about as well at every position"}));
     EXPECT_TRUE(platform_.questions.isEmpty()) << "nothing to apply";
 
-    OpenViaDialog(WriteSpm("zero.spm", MakePca2(4608, [](int) { return 0u; })));
-    f.previewBox()->setChecked(false);
-    f.scaleEdit()->setText("4");
-    platform_.errors.clear();
-    f.foldedBox()->click();
-    EXPECT_EQ(platform_.errors, QStringList{"Invalid floating point operation"});
-    EXPECT_EQ(f.scaleEdit()->text(), "4") << "scale unchanged";
-    f.previewBox()->setChecked(true);
-    f.foldedBox()->click();
-
     // Dips mirrored about 505.2 (channel 505.7 - 1/2): the suggestion is offered rounded to
     // the nearest channel. Yes types it in, and the folding channel's reaction sets both
     // margins to 2 x |512 - offered| + 5, up to 100.
@@ -249,6 +239,14 @@ TEST_F(PlotUi, FoldingChannelSuggestionsAndPlotsThatCannotBeScaled)
     f.scaleEdit()->setText("0");
     EXPECT_EQ(platform_.errors, QStringList{"Floating point division by zero"});
     EXPECT_TRUE(AllBlack(Image()));
+
+    OpenViaDialog(WriteSpm("zero.spm", MakePca2(4608, [](int) { return 0u; })));
+    f.previewBox()->setChecked(false);
+    f.scaleEdit()->setText("4");
+    platform_.errors.clear();
+    f.foldedBox()->click();
+    EXPECT_EQ(platform_.errors, QStringList{"Invalid floating point operation"});
+    EXPECT_EQ(f.scaleEdit()->text(), "4") << "scale unchanged";
 }
 
 } // namespace
