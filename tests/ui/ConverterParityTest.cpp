@@ -32,8 +32,8 @@ constexpr const char* kDoublet = "ha1002-doublet.spm";  // PCA2, 512 channels
 constexpr const char* kSteel = "hb2001-steel-pca3.spm"; // PCA3
 struct ParityCase {
     const char* sample;
-    // Everything but --ascii, --plot and --output-dir, a value after '=', in the order the
-    // converter takes its steps: --no-guess, --mode, --cal, the header fields, then the plot's.
+    // Everything but --ascii, --plot and --output-dir, in the order the converter takes its
+    // steps: --no-guess, --mode, --cal, the header fields, then the plot's.
     std::vector<std::string> options;
     const char* axis = "velocity"; // the ASCII table's x axis
     int width = 320;
@@ -46,13 +46,6 @@ void PrintTo(const ParityCase& c, std::ostream* os)
     for (const std::string& o : c.options)
         *os << ' ' << o;
     *os << " --ascii " << c.axis << " --plot " << c.width << 'x' << c.height;
-}
-
-// "--option=value" as the option and its value ("" for none).
-std::pair<std::string, std::string> Split(const std::string& o)
-{
-    const std::size_t eq = o.find('=');
-    return {o.substr(0, eq), eq == std::string::npos ? "" : o.substr(eq + 1)};
 }
 
 const std::string kCal = "--cal=" TRV_SOURCE_DIR "/samples/velocity-512.cal";
@@ -85,21 +78,16 @@ const ParityCase kCases[] = {
 
 class ConverterParity : public UiTest, public ::testing::WithParamInterface<ParityCase> {
   protected:
-    // The converter on the sample, writing into out/.
+    // The converter on the sample, writing into out/ (in the C.UTF-8 locale the test program
+    // runs in, as the window's fixed formats: '.' as the decimal point).
     void RunConverter(const ParityCase& c, const QString& input, const QString& out)
     {
         QStringList args;
-        for (const std::string& o : c.options) {
-            const auto [option, value] = Split(o);
-            args << QString::fromStdString(option);
-            if (!value.empty()) args << QString::fromStdString(value);
-        }
+        for (const std::string& o : c.options)
+            args << QString::fromStdString(o);
         args << "--ascii" << c.axis << "--plot" << QString("%1x%2").arg(c.width).arg(c.height)
              << "--output-dir" << out << input;
         QProcess converter;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", "C.UTF-8"); // the window's fixed formats: '.' as decimal point
-        converter.setProcessEnvironment(env);
         converter.start(TRV_CONVERT_EXE, args);
         ASSERT_TRUE(converter.waitForFinished(60000)) << "the converter did not finish";
         ASSERT_EQ(converter.exitCode(), 0) << converter.readAllStandardError().toStdString();
@@ -151,7 +139,8 @@ class ConverterParity : public UiTest, public ::testing::WithParamInterface<Pari
         if (!c.options.empty() && c.options.front() == "--no-guess") f.guessExpDataBox()->click();
         OpenViaDialog(input);
         for (const std::string& o : c.options) {
-            const auto [option, value] = Split(o);
+            const std::string option = o.substr(0, o.find('='));
+            const std::string value = o.substr(std::min(o.size(), option.size() + 1));
             if (option == "--mode") ChooseSaveAsMode(modes.at(value));
             if (option == "--cal") {
                 platform_.QueueOpen(QString::fromStdString(value));
