@@ -19,27 +19,27 @@ void ScriptedPlatform::Verify()
     question_.clear();
 }
 
+template <class T> T ScriptedPlatform::Next(std::deque<T>& queue, const char* kind, T none)
+{
+    if (queue.empty()) {
+        ADD_FAILURE() << "a " << kind << " was shown but no answer was queued";
+        return none;
+    }
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
 bool ScriptedPlatform::Question(const QString& text)
 {
     questions << text;
-    if (question_.empty()) {
-        ADD_FAILURE() << "a question was asked but no answer was queued: " << text.toStdString();
-        return false;
-    }
-    const bool yes = question_.front();
-    question_.pop_front();
-    return yes;
+    return Next(question_, "question box", false);
 }
 
 std::optional<FileDialogResult> ScriptedPlatform::Answer(std::deque<FileDialogResult>& queue,
                                                          const char* kind)
 {
-    if (queue.empty()) {
-        ADD_FAILURE() << "a " << kind << " dialog was shown but no answer was queued";
-        return std::nullopt;
-    }
-    const FileDialogResult answer = queue.front();
-    queue.pop_front();
+    const FileDialogResult answer = Next(queue, kind, FileDialogResult{});
     if (answer.path.isEmpty()) return std::nullopt;
     QDir::setCurrent(QFileInfo(answer.path).absolutePath());
     return answer;
@@ -49,12 +49,7 @@ std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString&
                                                   const QString&)
 {
     inputPrompts << prompt;
-    if (input_.empty()) {
-        ADD_FAILURE() << "an input box was shown but no answer was queued";
-        return std::nullopt;
-    }
-    const auto [given, text] = input_.front();
-    input_.pop_front();
+    const auto [given, text] = Next(input_, "input box", std::pair<bool, QString>());
     return given ? std::optional<QString>(text) : std::nullopt;
 }
 

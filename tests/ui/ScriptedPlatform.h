@@ -36,12 +36,12 @@ class ScriptedPlatform : public Platform {
     std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest& request) override
     {
         openRequests.push_back(request);
-        return Answer(open_, "file-open");
+        return Answer(open_, "file-open dialog");
     }
     std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest& request) override
     {
         saveRequests.push_back(request);
-        return Answer(save_, "file-save");
+        return Answer(save_, "file-save dialog");
     }
     void MessageBox(const QString& text) override { messages << text; }
     void ErrorBox(const QString& text) override { errors << text; }
@@ -51,12 +51,8 @@ class ScriptedPlatform : public Platform {
     void ShellOpen(const QString& path) override { shellOpened << path; }
     // Without a printer it fails as the real one does; onPrint sees the widget first.
     void PrintWidget(QWidget* widget) override;
-    // Where a reaction gives way to other events; onProcessEvents runs once there.
-    void ProcessEvents() override
-    {
-        ++processEventsCalls;
-        if (onProcessEvents) std::exchange(onProcessEvents, {})();
-    }
+    // Where a reaction gives way to other events.
+    void ProcessEvents() override { ++processEventsCalls; }
 
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
@@ -68,11 +64,12 @@ class ScriptedPlatform : public Platform {
     int printed = 0;
     bool hasPrinter = true;
     std::function<void(QWidget*)> onPrint;
-    std::function<void()> onProcessEvents;
     int processEventsCalls = 0;
 
   private:
     std::optional<FileDialogResult> Answer(std::deque<FileDialogResult>& queue, const char* kind);
+    // The next answer of a queue; an empty queue fails the test and gives `none`.
+    template <class T> static T Next(std::deque<T>& queue, const char* kind, T none);
 
     std::deque<FileDialogResult> open_, save_;   // an empty path cancels
     std::deque<std::pair<bool, QString>> input_; // false cancels
