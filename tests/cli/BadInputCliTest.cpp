@@ -53,37 +53,5 @@ TEST_F(ConverterTest, SpmCorpusInOneRunReportsEachRefusalAndConvertsTheRest)
         EXPECT_EQ(SplitLines(ReadBytes(Dir() / "out" / name)).size(), 2u + 64u) << name;
 }
 
-// A corpus calibration file: the conversion goes through and the EXP file's parameter line
-// begins with the file's Channels value.
-TEST_F(ConverterTest, CorpusCalibrationFilesAreAppliedWithoutACrash)
-{
-    const auto rows = corpus::OnePerExpectation("cal");
-    ASSERT_GT(rows.size(), 2u);
-    WriteBytes(Dir() / "s.spm", std::string(2560, '\x01'));
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.file);
-        const RunResult run = Run({"--cal", corpus::Root() + "/" + row.file, "s.spm"});
-        ASSERT_EQ(run.status, 0) << run.err;
-        std::string channels = corpus::Unescape(row.expect[0]);
-        channels.insert(0, 3 - std::min<std::size_t>(3, channels.size()), '0');
-        // Line 1 is 79 characters and CR LF.
-        EXPECT_EQ(ReadBytes(Dir() / "s.exp").substr(81, channels.size() + 1), channels + " ");
-        fs::remove(Dir() / "s.exp");
-    }
-}
-
-TEST_F(ConverterTest, CalibrationFileThatCannotBeReadStopsBeforeAnyConversion)
-{
-    WriteBytes(Dir() / "s.spm", std::string(2560, '\x01'));
-    fs::create_directories(Dir() / "folder.cal");
-    for (const auto& [cal, err] : {std::pair{"missing.cal", "missing.cal: File not found\n"},
-                                   std::pair{"folder.cal", "folder.cal: File access denied\n"}}) {
-        const RunResult run = Run({"s.spm", "--cal", cal});
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, err);
-        EXPECT_FALSE(fs::exists(Dir() / "s.exp"));
-    }
-}
-
 } // namespace
 } // namespace trv::clitest

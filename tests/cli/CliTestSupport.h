@@ -85,96 +85,76 @@ class ConverterTest : public ::testing::Test {
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
     }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
+    void TearDown() override { fs::remove_all(dir_); }
 
     const fs::path& Dir() const { return dir_; }
 
-    // Copies a data-folder input into the test's folder, optionally under another name.
-    fs::path CopyInput(const std::string& name, const std::string& as = "")
+    // Copies an input from the data folder (or `from`) into the test's folder, optionally under
+    // another name.
+    fs::path CopyInput(const std::string& name, const std::string& as = "",
+                       const fs::path& from = TRV_TEST_DATA_DIR)
     {
         const fs::path target = dir_ / (as.empty() ? name : as);
         fs::create_directories(target.parent_path());
-        fs::copy_file(DataFile(name), target, fs::copy_options::overwrite_existing);
+        fs::copy_file(from / name, target, fs::copy_options::overwrite_existing);
         return target;
     }
 
-    // Copies one of the bundled samples into the test's folder.
-    fs::path Sample(const std::string& name, const std::string& as = "")
-    {
-        const fs::path target = dir_ / (as.empty() ? name : as);
-        fs::copy_file(fs::path(TRV_SOURCE_DIR) / "samples" / name, target);
-        return target;
-    }
-
-    // Starts the converter in the test's folder, output and errors going to files there.
-    pid_t Start(std::vector<std::string> args) const
+    // Starts the converter in the test's folder, output and errors going to files there (or its
+    // output to `out`).
+    pid_t Start(std::vector<std::string> args, int out = -1) const
     {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, OutFile().c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, ErrFile().c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (const int fd : {1, 2})
+            posix_spawn_file_actions_addopen(&actions, fd, Std(fd).c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, 1);
         posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
         args.insert(args.begin(), TRV_CONVERT_EXE);
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-
-        pid_t pid = 0;
-        const int rc = posix_spawn(&pid, TRV_CONVERT_EXE, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
+        pid_t pid = -1;
+        if (posix_spawn(&pid, TRV_CONVERT_EXE, &actions, nullptr, argv.data(), environ) != 0)
             ADD_FAILURE() << "cannot start " << TRV_CONVERT_EXE;
-            return -1;
-        }
+        posix_spawn_file_actions_destroy(&actions);
         return pid;
     }
 
-    // Waits for a started converter. One that is still running at the deadline is killed
-    // and the test fails, so a converter that hangs cannot hang the test suite.
+    // Waits for a started converter. One still running at the deadline is killed and the test
+    // fails, so a converter that hangs cannot hang the test suite.
     RunResult Finish(pid_t pid, std::chrono::milliseconds deadline = std::chrono::minutes(3)) const
     {
         RunResult result;
-        if (pid <= 0) return result;
-        const auto end = std::chrono::steady_clock::now() + deadline;
+        auto end = std::chrono::steady_clock::now() + deadline;
         int wstatus = 0;
-        while (::waitpid(pid, &wstatus, WNOHANG) == 0) {
+        while (pid > 0 && ::waitpid(pid, &wstatus, WNOHANG) == 0) {
             if (std::chrono::steady_clock::now() > end) {
                 ::kill(pid, SIGKILL);
-                ::waitpid(pid, &wstatus, 0);
                 ADD_FAILURE() << "the converter was still running after " << deadline.count()
                               << " ms";
-                break;
+                end = std::chrono::steady_clock::time_point::max();
             }
             ::usleep(2000);
         }
         result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
         result.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
-        result.out = ReadBytes(OutFile());
-        result.err = ReadBytes(ErrFile());
-        fs::remove(OutFile());
-        fs::remove(ErrFile());
+        result.out = ReadBytes(Std(1));
+        result.err = ReadBytes(Std(2));
+        fs::remove(Std(1));
+        fs::remove(Std(2));
         return result;
     }
 
-    RunResult Run(std::vector<std::string> args,
-                  std::chrono::milliseconds deadline = std::chrono::minutes(3)) const
-    {
-        return Finish(Start(std::move(args)), deadline);
-    }
+    RunResult Run(std::vector<std::string> args) const { return Finish(Start(std::move(args))); }
 
     // What a converter started by Start has printed so far.
-    std::string OutSoFar() const { return ReadBytes(OutFile()); }
+    std::string OutSoFar() const { return ReadBytes(Std(1)); }
 
   private:
-    fs::path OutFile() const { return dir_ / ".stdout"; }
-    fs::path ErrFile() const { return dir_ / ".stderr"; }
+    fs::path Std(int fd) const { return dir_ / (fd == 1 ? ".stdout" : ".stderr"); }
 
     fs::path dir_;
 };

@@ -40,11 +40,7 @@ TEST_F(ConverterTest, VelocityTableNeedsNumbersTheChannelTableDoesNot)
         Run({"--ascii", "velocity", "--zero-speed", "abc", "ha1234.spm", "hb2001.spm"});
 
     EXPECT_EQ(run.status, 1);
-    const Names errors = SplitLines(run.err);
-    ASSERT_EQ(errors.size(), 2u) << run.err;
-    EXPECT_TRUE(errors[0].starts_with("ha1234.spm: 'abc")) << errors[0];
-    EXPECT_TRUE(errors[0].ends_with("' is not a valid floating point value")) << errors[0];
-    EXPECT_TRUE(errors[1].starts_with("hb2001.spm: 'abc")) << errors[1];
+    EXPECT_EQ(SplitLines(run.err).size(), 2u) << run.err; // the message: see InputSafetyTest
     // The EXP files come first and stand; no table.
     EXPECT_EQ(FolderListing(Dir()),
               (Names{"ha1234.exp", "ha1234.spm", "hb2001.exp", "hb2001.spm"}));
@@ -81,45 +77,22 @@ TEST_F(ConverterTest, OutputDirReceivesBothFilesAndNothingIsWrittenBesideTheInpu
     EXPECT_EQ(FolderListing(Dir()), (Names{"in", "out"}));
 }
 
-TEST_F(ConverterTest, NoExpWritesOnlyWhatIsAskedFor)
-{
-    CopyInput("hb2001.spm");
-    EXPECT_EQ(Run({"--no-exp", "hb2001.spm"}).status, 0);
-    EXPECT_EQ(FolderListing(Dir()), (Names{"hb2001.spm"}));
-    EXPECT_EQ(Run({"--no-exp", "--ascii", "channel", "hb2001.spm"}).status, 0);
-    EXPECT_EQ(FolderListing(Dir()), (Names{"hb2001.spm", "hb2001.txt"}));
-}
-
 // Each header field's option sets that field and no other: the header lines equal those of a
-// header whose members were set one by one.
+// header whose members were set one by one. (The other fields' options are in the golden cases.)
 TEST_F(ConverterTest, EveryFieldOptionSetsItsOwnField)
 {
     CopyInput("ha1234.spm");
     ExpHeader expected; // a fresh window's texts; nothing guessed
-    expected.Serial.Assign("HA0001");
-    expected.Description = "run 7";
-    expected.BField.Assign("1.5T");
-    expected.Temperature.Assign("077 K");
     expected.Channels = "300";
-    expected.IgnoreLeft = "22";
     expected.IgnoreRight = "7";
     expected.FoldingChannel.Assign("123.4567");
-    expected.CountsMillions = "12";
-    expected.ZeroSpeedChannel.Assign("123.45");
     expected.CalibrationConstant.Assign("0.01234");
-    expected.Extra1.Assign("111.11");
-    expected.Extra2.Assign("0.22222");
     expected.Extra3.Assign("333.33");
     expected.Extra4.Assign("0.44444");
 
-    const RunResult run = Run({"--no-guess", "--serial",          "HA0001",  "--description",
-                               "run 7",      "--bfield",          "1.5T",    "--temperature",
-                               "077 K",      "--channels",        "300",     "--ignore-left",
-                               "22",         "--ignore-right",    "7",       "--folding-channel",
-                               "123.4567",   "--counts-millions", "12",      "--zero-speed",
-                               "123.45",     "--calibration",     "0.01234", "--extra1",
-                               "111.11",     "--extra2",          "0.22222", "--extra3",
-                               "333.33",     "--extra4",          "0.44444", "ha1234.spm"});
+    const RunResult run = Run({"--no-guess", "--channels", "300", "--ignore-right", "7",
+                               "--folding-channel", "123.4567", "--calibration", "0.01234",
+                               "--extra3", "333.33", "--extra4", "0.44444", "ha1234.spm"});
 
     ASSERT_EQ(run.status, 0) << run.err;
     const Names lines = SplitLines(ReadBytes(Dir() / "ha1234.exp"));
@@ -140,25 +113,21 @@ TEST_F(ConverterTest, ValueMayBeginWithADashAndFilesMayFollowDoubleDash)
 
 TEST_F(ConverterTest, InfoPrintsSixLinesPerFileAndWritesNothing)
 {
-    CopyInput("ha1234.spm");
     CopyInput("ab.spm");
     CopyInput("hb2001.spm");
 
-    const RunResult run = Run({"--info", "ab.spm", "hb2001.spm", "nothere.spm", "ha1234.spm"});
+    const RunResult run = Run({"--info", "ab.spm", "nothere.spm", "hb2001.spm"});
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "nothere.spm: File not found\n");
-    const Names lines = SplitLines(run.out);
-    ASSERT_EQ(lines.size(), 18u) << run.out;
     // A PCA2 file whose second stamp does not decode shows both raw; PCA3 stamps as stored,
     // up to a zero byte.
     EXPECT_EQ(
-        Names(lines.begin(), lines.begin() + 12),
+        SplitLines(run.out),
         (Names{"ab.spm", "2560 bytes", "512 channels", "10:00:00    Mar  1  2002",
                "11:00:00    feb 10  2002", "Mode : PCA2  (Header: 512)", "hb2001.spm", "2600 bytes",
                "512 channels", "17-Mar-2003", "10:", "Mode : PCA3  (Header: 450)"}));
-    EXPECT_EQ(lines[12], "ha1234.spm");
-    EXPECT_EQ(FolderListing(Dir()), (Names{"ab.spm", "ha1234.spm", "hb2001.spm"}));
+    EXPECT_EQ(FolderListing(Dir()), (Names{"ab.spm", "hb2001.spm"}));
 }
 
 TEST_F(ConverterTest, InfoStampsAndTablesFollowTheGivenFormats)

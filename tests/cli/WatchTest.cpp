@@ -1,13 +1,12 @@
 // --watch: files that appear in the folder (written slowly, renamed in, rewritten later) are
 // converted once per complete version, never while incomplete, to exactly what a batch makes
-// of the final files; a signal ends the run with complete outputs only, and a new run does not
-// convert again what was converted and has not changed.
+// of the final files; a new run with the same options does not convert again what was
+// converted and has not changed.
 #include "CliTestSupport.h"
 
 #include "support/SpmImages.h"
 
 #include <map>
-#include <set>
 #include <thread>
 
 namespace trv::clitest {
@@ -40,14 +39,6 @@ std::map<std::string, int> Conversions(const std::string& out)
         ++count[at != std::string::npos && at + 11 == line.size() ? line.substr(0, at) : line];
     }
     return count;
-}
-
-int Total(const std::map<std::string, int>& conversions)
-{
-    int total = 0;
-    for (const auto& [name, n] : conversions)
-        total += n;
-    return total;
 }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds deadline = 20s)
@@ -87,51 +78,25 @@ class WatchTest : public ConverterTest {
         for (const char* folder : {"in", "out", "stage", "ref"})
             fs::create_directories(Dir() / folder);
     }
-
-    // A batch of the folder's files into ref/: what the outputs must be.
-    void ConvertByBatch(std::vector<std::string> options, const std::string& folder,
-                        const std::string& expectedErr)
-    {
-        options.insert(options.end(), {"--output-dir", "ref"});
-        for (const std::string& name : FolderListing(Dir() / folder))
-            options.push_back(folder + "/" + name);
-        EXPECT_EQ(Run(options).err, expectedErr);
-    }
-
-    // Every output is complete, the batch's; with all, there is one for each of the batch's.
-    void ExpectOutputsOfTheBatch(bool all)
-    {
-        const Names expected = FolderListing(Dir() / "ref");
-        for (const std::string& name : FolderListing(Dir() / "out")) {
-            if (name == kState) continue;
-            if (std::find(expected.begin(), expected.end(), name) == expected.end())
-                ADD_FAILURE() << "left behind: " << name;
-            else
-                EXPECT_EQ(ReadBytes(Dir() / "out" / name), ReadBytes(Dir() / "ref" / name)) << name;
-        }
-        if (all) {
-            EXPECT_EQ(FolderListing(Dir() / "out").size(), expected.size() + 1);
-        }
-    }
 };
 
+// A calibration file that cannot be read ends a batch as it ends --watch, before anything is
+// written.
 TEST_F(WatchTest, WhatKeepsItFromStartingEndsItWithStatusTwoAndTheReason)
 {
     CopyInput("ab.spm");
-    // A calibration file that cannot be read: as the batch says it.
-    const std::string badCal = Run({"--cal", "stage", "ab.spm"}).err;
-    ASSERT_EQ(badCal, "stage: File access denied\n");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--cal", "stage", "ab.spm"}, "stage: File access denied\n"},
         {{"--watch", "none/"}, "none: File not found\n"},
         {{"--watch", "ab.spm"}, "ab.spm: not a folder\n"},
-        {{"--watch", "in", "--cal", "stage"}, badCal},
         {{"--watch", "in", "--cal", "none.cal"}, "none.cal: File not found\n"},
     };
     for (const auto& [args, err] : cases) {
-        const RunResult run = Run(args, 10s);
+        const RunResult run = Run(args);
         EXPECT_EQ(run.status, 2) << err;
         EXPECT_EQ(run.err, err);
     }
+    EXPECT_EQ(FolderListing(Dir()), (Names{"ab.spm", "in", "out", "ref", "stage"}));
 }
 
 TEST_F(WatchTest, ConvertsEachCompleteVersionOnceToWhatTheBatchMakes)
@@ -165,7 +130,7 @@ TEST_F(WatchTest, ConvertsEachCompleteVersionOnceToWhatTheBatchMakes)
         }
     }
     WriteInPieces(slow, slowImages);
-    EXPECT_TRUE(WaitFor([&] { return Total(Conversions(OutSoFar())) >= kFiles + 1; }))
+    EXPECT_TRUE(WaitFor([&] { return SplitLines(OutSoFar()).size() >= std::size_t{kFiles + 1}; }))
         << OutSoFar();
 
     // Rewritten: half in place in pieces after a truncation, half renamed over.
@@ -182,7 +147,8 @@ TEST_F(WatchTest, ConvertsEachCompleteVersionOnceToWhatTheBatchMakes)
         }
     }
     WriteInPieces(rewritten, rewrittenImages);
-    EXPECT_TRUE(WaitFor([&] { return Total(Conversions(OutSoFar())) >= kFiles + 1 + kFiles / 4; }));
+    EXPECT_TRUE(WaitFor(
+        [&] { return SplitLines(OutSoFar()).size() >= std::size_t{kFiles + 1 + kFiles / 4}; }));
     std::this_thread::sleep_for(500ms); // nothing more may come
     ::kill(pid, SIGTERM);
     const RunResult run = Finish(pid);
@@ -195,67 +161,35 @@ TEST_F(WatchTest, ConvertsEachCompleteVersionOnceToWhatTheBatchMakes)
     const std::string refused =
         "in/short.spm: Not a valid SPM file: the file is too short for its header\n";
     EXPECT_EQ(run.err, refused);
-    ConvertByBatch(options, "in", refused);
-    ExpectOutputsOfTheBatch(true);
-}
+    // The outputs are those a batch of the final files makes.
+    Names batch = Args({options, {"--output-dir", "ref"}});
+    for (const std::string& name : FolderListing(Dir() / "in"))
+        batch.push_back("in/" + name);
+    EXPECT_EQ(Run(batch).err, refused);
+    Names written = FolderListing(Dir() / "out");
+    EXPECT_EQ(std::erase(written, kState), 1u);
+    EXPECT_EQ(written, FolderListing(Dir() / "ref"));
+    for (const std::string& name : written)
+        EXPECT_TRUE(ReadBytes(Dir() / "out" / name) == ReadBytes(Dir() / "ref" / name)) << name;
 
-TEST_F(WatchTest, EndedBySignalItLeavesCompleteOutputsAndANewRunGoesOnFromThere)
-{
-    for (int i = 0; i < kFiles; ++i)
-        WriteBytes(Dir() / "stage" / Name(i), Image(i, 0));
-    ConvertByBatch({}, "stage", "");
-    const std::vector<std::string> args = {"--watch", "in", "--output-dir", "out"};
-    const pid_t first = Start(args);
-    ASSERT_GT(first, 0);
-    std::thread dropper([&] {
-        for (int i = 0; i < kFiles; ++i) {
-            fs::rename(Dir() / "stage" / Name(i), Dir() / "in" / Name(i));
-            std::this_thread::sleep_for(3ms);
+    // A new run converts nothing that was converted and has not changed since; one with other
+    // options converts everything again.
+    for (const bool other : {false, true}) {
+        SCOPED_TRACE(other ? "other options" : "same options");
+        const Names more = other ? Names{"--description", "other"} : Names{};
+        const pid_t again = Start(Args({options, more, {"--watch", "in", "--output-dir", "out"}}));
+        if (other)
+            EXPECT_TRUE(
+                WaitFor([&] { return SplitLines(OutSoFar()).size() >= std::size_t{kFiles + 1}; }));
+        else
+            std::this_thread::sleep_for(1s);
+        ::kill(again, SIGTERM);
+        const RunResult next = Finish(again);
+        EXPECT_EQ(next.signal, SIGTERM);
+        if (!other) {
+            EXPECT_EQ(next.out, "");
         }
-    });
-    // Once a round of conversions is behind it, in the middle of the others.
-    EXPECT_TRUE(WaitFor([&] { return fs::exists(Dir() / "out" / kState); }));
-    ::kill(first, SIGTERM);
-    const RunResult stopped = Finish(first);
-    dropper.join();
-    EXPECT_EQ(stopped.signal, SIGTERM);
-    ExpectOutputsOfTheBatch(false);
-    const std::map<std::string, int> before = Conversions(stopped.out);
-    EXPECT_LT(Total(before), kFiles);
-
-    const pid_t second = Start(args);
-    ASSERT_GT(second, 0);
-    EXPECT_TRUE(WaitFor([&] { return Total(before) + Total(Conversions(OutSoFar())) >= kFiles; }))
-        << OutSoFar();
-    std::this_thread::sleep_for(500ms);
-    ::kill(second, SIGINT);
-    const RunResult resumed = Finish(second);
-    EXPECT_EQ(resumed.signal, SIGINT);
-    // The first run's conversions that were recorded are not made again.
-    const std::map<std::string, int> after = Conversions(resumed.out);
-    EXPECT_LT(Total(after), kFiles);
-    std::map<std::string, int> all = before;
-    for (const auto& [name, n] : after)
-        all[name] = 1;
-    EXPECT_EQ(all.size(), std::size_t{kFiles});
-    for (const auto& [name, n] : all)
-        EXPECT_EQ(n, 1) << name;
-
-    // Nothing changed since: a third run converts nothing.
-    const pid_t third = Start(args);
-    std::this_thread::sleep_for(1s);
-    ::kill(third, SIGTERM);
-    const RunResult idle = Finish(third);
-    EXPECT_EQ(idle.signal, SIGTERM);
-    EXPECT_EQ(idle.out, "");
-    EXPECT_EQ(idle.err, "");
-    ExpectOutputsOfTheBatch(true);
-
-    // Other options: what the earlier runs converted is converted again.
-    const pid_t other = Start(Args({args, {"--description", "other"}}));
-    EXPECT_TRUE(WaitFor([&] { return Total(Conversions(OutSoFar())) >= kFiles; })) << OutSoFar();
-    ::kill(other, SIGTERM);
-    EXPECT_EQ(Finish(other).signal, SIGTERM);
+    }
 }
 
 } // namespace

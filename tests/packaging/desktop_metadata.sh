@@ -21,8 +21,9 @@ metainfo=$pkg/$id.metainfo.xml
 
 out=$(desktop-file-validate "$desktop" 2>&1) || true
 [ -z "$out" ] || fail "desktop-file-validate $desktop:"$'\n'"$out"
-grep -qx 'Exec=trevandel %f' "$desktop" || fail "$desktop: Exec does not pass the file (%f)"
-grep -qx "MimeType=$mime;" "$desktop" || fail "$desktop: MimeType is not $mime"
+for want in 'Exec=trevandel %f' "MimeType=$mime;"; do
+  grep -qxF "$want" "$desktop" || fail "$desktop lacks the line $want"
+done
 
 out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate failed"
 if grep -E '^[EW]: ' <<<"$out"; then fail "appstreamcli reports errors or warnings"; fi
@@ -42,9 +43,8 @@ cp "$pkg/trevandel-mime.xml" "$work/share/mime/packages/trevandel.xml"
 out=$(XDG_DATA_HOME=$work/share XDG_DATA_DIRS=$work/share update-mime-database "$work/share/mime" 2>&1) ||
   fail "update-mime-database failed"
 [ -z "$out" ] || fail "update-mime-database:"$'\n'"$out"
-grep -qx "[0-9]*:$mime:\*\.spm" "$work/share/mime/globs2" || fail "no *.spm glob for $mime"
 first=$(grep ':\*\.spm$' "$work/share/mime/globs2" | sort -t: -k1,1nr | head -n 1 | cut -d: -f2)
-[ "$first" = "$mime" ] || fail "*.spm is $first first, not $mime"
+[ "$first" = "$mime" ] || fail "*.spm is ${first:-nothing} first, not $mime"
 grep -q "<comment>" "$work/share/mime/$mime.xml" || fail "$mime has no comment"
 if command -v mimetype >/dev/null; then
   printf 'no magic here' >"$work/x.spm"

@@ -14,21 +14,21 @@ status=0
 fail() { echo "FAIL: $*"; status=1; }
 expected='trevandel: no display (DISPLAY/WAYLAND_DISPLAY unset): run it in a desktop session, or set QT_QPA_PLATFORM=vnc and reach the window through a VNC viewer on port 5900'
 
-# run NAME EXPECTED_STATUS COMMAND...: stdout and stderr in $work/NAME.{out,err}
-run() {
-  local name=$1 want=$2; shift 2
+# expect NAME STATUS STREAM PATTERN COMMAND...: the exit status, and PATTERN (extended) matching
+# the whole of what it printed on STREAM (out or err)
+expect() {
+  local name=$1 want=$2 stream=$3 pattern=$4; shift 4
   timeout 20 "$@" >"$work/$name.out" 2>"$work/$name.err" </dev/null
   local got=$?
   [ "$got" -eq "$want" ] || fail "$name: exit status $got, expected $want; stderr:"$'\n'"$(cat "$work/$name.err")"
+  [[ $(cat "$work/$name.$stream") =~ ^($pattern)$ ]] || fail "$name printed: $(cat "$work/$name.$stream")"
 }
 
 # no_display NAME LINE COMMAND...: status 1, LINE alone on stderr and nothing on stdout
 no_display() {
   local name=$1 line=$2; shift 2
-  run "$name" 1 "$@"
-  [ "$(cat "$work/$name.err")" = "$line" ] ||
-    fail "$name: stderr is not the one line:"$'\n'"$(cat "$work/$name.err")"
-  [ ! -s "$work/$name.out" ] || fail "$name: printed on stdout"
+  expect "$name" 1 out '' "$@"
+  [ "$(cat "$work/$name.err")" = "$line" ] || fail "$name: stderr is not the one line"
 }
 bare=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 no_display unset "$expected" "${bare[@]}" "$app"
@@ -43,16 +43,11 @@ no_display dead-wayland "${expected/$unset_text/WAYLAND_DISPLAY=trevandel-none-0
 [ ! -e "$work/config/trevandel" ] || fail "a start without a display wrote settings"
 
 # No display needed to ask for the usage or the version.
-run version 0 "${bare[@]}" "$app" --version
-grep -qx 'trevandel [0-9][0-9.]*' "$work/version.out" || fail "--version printed: $(cat "$work/version.out")"
-run help 0 "${bare[@]}" "$app" --help
-grep -q '^Usage: trevandel \[FILE.spm\]' "$work/help.out" || fail "--help printed: $(cat "$work/help.out")"
-
+expect version 0 out 'trevandel [0-9][0-9.]*' "${bare[@]}" "$app" --version
+expect help 0 out 'Usage: trevandel \[FILE.spm\].*' "${bare[@]}" "$app" --help
 # A platform chosen on the command line counts as a display; then the arguments are checked.
-run two-files 2 "${bare[@]}" "$app" -platform offscreen a.spm b.spm
-grep -q 'only one file' "$work/two-files.err" || fail "two files: $(cat "$work/two-files.err")"
-run unknown 2 env QT_QPA_PLATFORM=offscreen "$app" --bogus
-grep -q "unknown option '--bogus'" "$work/unknown.err" || fail "unknown option: $(cat "$work/unknown.err")"
+expect two-files 2 err '.*only one file.*' "${bare[@]}" "$app" -platform offscreen a.spm b.spm
+expect unknown 2 err ".*unknown option '--bogus'.*" env QT_QPA_PLATFORM=offscreen "$app" --bogus
 
 [ $status -eq 0 ] && echo "ok: no display, --help, --version and usage errors"
 exit $status
