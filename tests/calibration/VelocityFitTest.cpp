@@ -396,7 +396,11 @@ TEST(VelocityFit, MirrorPointBetweenChannels)
 
 TEST(CalFile, FieldTextsFitTheMasksOrAreRefused)
 {
-    VelocityCalibration r{.channels = 512, .fold2x = 511.99996, .zero = 45.204, .cal = 0.0914062};
+    VelocityCalibration r;
+    r.channels = 512;
+    r.fold2x = 511.99996;
+    r.zero = 45.204;
+    r.cal = 0.0914062;
     const CalibrationValues v = CalibrationFieldTexts(r, EditMask(kFolding512Mask));
     EXPECT_EQ(v.channels, "512");
     EXPECT_EQ(v.calibrationConstant, "0.09141");
@@ -463,14 +467,15 @@ TEST(CalFile, WrittenFileLoadsBackIntoTheSameFields)
 
 TEST(CalFile, SummaryIsPlainDecimalWhateverTheNumbers)
 {
-    const VelocityCalibration r{.fold2x = 1024.000123,
-                                .fold2xErr = 0.00346,
-                                .zero = 255.49,
-                                .zeroErr = 0.0021,
-                                .cal = 0.0457031,
-                                .calErr = 3.1e-6,
-                                .vmax = 11.677,
-                                .chi2dof = 1.0123};
+    VelocityCalibration r;
+    r.fold2x = 1024.000123;
+    r.fold2xErr = 0.00346;
+    r.zero = 255.49;
+    r.zeroErr = 0.0021;
+    r.cal = 0.0457031;
+    r.calErr = 3.1e-6;
+    r.vmax = 11.677;
+    r.chi2dof = 1.0123;
     EXPECT_EQ(CalibrationSummary(r),
               "fold2x=1024.0001 fold2x_err=0.0035 zero=255.49000 zero_err=0.0021 "
               "cal=0.04570310 cal_err=0.0000031 vmax=11.67700 chi2dof=1.01230");
