@@ -9,8 +9,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableWidget>
 #include <QUrl>
 
 #include <tuple>
@@ -87,6 +91,48 @@ TEST_F(OpenSpectrum, GridAndCancelledOrFailingOpenKeepingThePreviousSpectrum)
     EXPECT_EQ(platform_.errors.size(), 1);
     EXPECT_TRUE(take() == before);
     EXPECT_EQ(f.GridRowCount(), 2);
+    EXPECT_EQ(f.GridCell(1, 1), "1000") << "row 1 still shows channel 0";
+    f.showDataBox()->click();
+    EXPECT_EQ(f.GridCell(1, 1), "") << "Show data off empties row 1";
+}
+
+// Shown whole, at the design width too: the widest count (a subtracted spectrum reaches
+// 4294967295) beside the vertical scroll bar, the highest channel and both titles.
+TEST_F(OpenSpectrum, GridShowsEveryCountAndTitleWhole)
+{
+    for (const int width : {770, 1300}) {
+        SCOPED_TRACE(width);
+        MainWindow& f = Start();
+        f.showDataBox()->setChecked(true);
+        OpenViaDialog(WriteSpm("wide.spm", MakePca2(5000, [](int i) {
+                                   return i == 3 ? 0xFFFFFFFFu : static_cast<uint32_t>(i);
+                               })));
+        f.resize(width, 497);
+        f.show();
+        QApplication::processEvents();
+        QTableWidget* grid = f.dataGrid();
+        ASSERT_TRUE(grid->verticalScrollBar()->isVisible());
+        const int viewport = grid->viewport()->width();
+        // The item's style sheet padding and the delegate's own text margin, on both sides.
+        const int cellMargins =
+            2 * 4 +
+            2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+        const int headerMargins = 2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr,
+                                                                 grid->horizontalHeader());
+        const QFontMetrics cells(grid->font());
+        const QFontMetrics titles(grid->horizontalHeader()->font());
+        for (const auto& [col, row, text] : {std::tuple{1, 3, "4294967295"}, {0, 1023, "1023"}}) {
+            ASSERT_EQ(f.GridCell(col, row + 1), text);
+            const QRect cell = grid->visualRect(grid->model()->index(row, col));
+            EXPECT_GE(cell.left(), 0) << text;
+            EXPECT_LE(cell.right(), viewport - 1) << text << " runs under the scroll bar";
+            EXPECT_GE(cell.width(), cells.horizontalAdvance(text) + cellMargins) << text;
+            const QString title = f.GridCell(col, 0);
+            EXPECT_GE(grid->columnWidth(col), titles.horizontalAdvance(title) + headerMargins)
+                << Str(title);
+        }
+        Stop();
+    }
 }
 
 bool Drop(MainWindow& f, const QList<QUrl>& urls)
