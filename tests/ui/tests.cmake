@@ -12,9 +12,5 @@ target_compile_definitions(test_ui PRIVATE
   TRV_CONVERT_EXE="$<TARGET_FILE:trevandel-convert>")
 # The parity test runs the converter beside the window.
 add_dependencies(test_ui trevandel-convert)
-# Qt wants a private runtime folder.
-set(TRV_UI_RUNTIME_DIR ${CMAKE_CURRENT_BINARY_DIR}/ui-runtime)
-file(MAKE_DIRECTORY ${TRV_UI_RUNTIME_DIR})
-file(CHMOD ${TRV_UI_RUNTIME_DIR} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 gtest_discover_tests(test_ui DISCOVERY_MODE PRE_TEST
-  PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${TRV_UI_RUNTIME_DIR};LC_ALL=C.UTF-8")
+  PROPERTIES ENVIRONMENT "${TRV_QT_TEST_ENVIRONMENT}")
