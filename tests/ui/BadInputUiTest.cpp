@@ -1,6 +1,5 @@
-// Bad, borderline and special input files through "Open spm" and "Load header": a refused file
-// shows one message and leaves the window as it was; an accepted one updates it. The parser's
-// own tests take the whole corpus; here one file of each kind of result.
+// Bad and special input files through "Open spm" and "Load header": a refused file shows one
+// message and leaves the window as it was.
 #include "SpecialFiles.h"
 #include "UiTestSupport.h"
 
@@ -18,10 +17,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 
-#include <chrono>
 #include <filesystem>
-#include <optional>
-#include <set>
 #include <tuple>
 
 namespace trv::test {
@@ -72,44 +68,24 @@ class BadInputUi : public UiTest {
     QString good_;
 };
 
-TEST_F(BadInputUi, EachKindOfCorpusSpmFileOpensOrIsRefusedLeavingThePreviousSpectrum)
+// The parser's own tests take the whole corpus; here one file for each refusal text.
+TEST_F(BadInputUi, CorpusSpmFileRefusedLeavesThePreviousSpectrum)
 {
     MainWindow& f = StartWithGoodFile();
-    const std::set<QString> refusals = {kSpmTooShortText, kSpmCountsPastEndText, kSpmTooLargeText};
     int refused = 0;
     for (const auto& row : corpus::OnePerExpectation("spm")) {
+        if (row.expect[0] != "error") continue;
         SCOPED_TRACE(row.file);
-        const QString path = QString::fromStdString(corpus::Root() + "/" + row.file);
-        if (row.expect[0] == "error") {
-            // Back to the good file first, so a refusal is checked against a known spectrum.
-            if (f.spectrumNameLabel()->text() != "ha1234.spm") OpenViaDialog(good_);
-            platform_.errors.clear();
-            const MainState before = Capture(f);
-            OpenViaDialog(path);
-            ExpectRefused(before, QString::fromStdString(row.expect[1]));
-            ++refused;
-            continue;
-        }
-        OpenViaDialog(path);
-        for (const QString& e : platform_.errors) // the plot may refuse to scale what was read
-            EXPECT_FALSE(refusals.count(e) || e.startsWith("Cannot open")) << Str(e);
-        platform_.errors.clear();
-        const auto& [mode, channels, header] =
-            std::tie(row.expect[1], row.expect[2], row.expect[3]);
-        EXPECT_EQ(f.Counts().size(), std::stoul(channels));
-        EXPECT_EQ(
-            (QStringList{f.spectrumNameLabel()->text(), f.fileSizeLabel()->text(),
-                         f.channelCountLabel()->text(), f.spmModeLabel()->text()}),
-            (QStringList{QString::fromStdString(fs::path(row.file).filename().string()),
-                         QString::number(fs::file_size(Str(path))) + " bytes",
-                         QString::fromStdString(channels + " channels"),
-                         QString::fromStdString("Mode : " + mode + "  (Header: " + header + ")")}));
+        const MainState before = Capture(f);
+        OpenViaDialog(QString::fromStdString(corpus::Root() + "/" + row.file));
+        ExpectRefused(before, QString::fromStdString(row.expect[1]));
+        ++refused;
     }
     EXPECT_EQ(refused, 2);
 }
 
 // Files that can't be read whatever they hold: missing, a folder, too large, a FIFO (refused at
-// once, never waited on).
+// once, never waited on: a read that waits for a writer hangs until the test's time limit).
 TEST_F(BadInputUi, FileThatCannotBeReadIsNamedAndChangesNothing)
 {
     MainWindow& f = StartWithGoodFile();
@@ -136,15 +112,12 @@ TEST_F(BadInputUi, FileThatCannotBeReadIsNamedAndChangesNothing)
         if (c.kind == 'L') WriteBytes(Work(c.name), MakePca2(4600, [](int i) { return 5u + i; }));
         if (c.kind == 'L') fs::resize_file(path, kMaxSpmFileSize + 1);
         ASSERT_TRUE(c.kind != 'P' || MakeFifo(Work(c.name)));
-        std::optional<FifoRescue> rescue;
-        if (c.kind == 'P') rescue.emplace(Work(c.name), std::chrono::seconds(2));
         const MainState before = Capture(f);
         platform_.QueueOpen(Work(c.name));
         QElapsedTimer clock;
         clock.start();
         c.action->trigger();
         EXPECT_LT(clock.elapsed(), 1000);
-        EXPECT_FALSE(rescue && rescue->Released()) << "the read waited for a writer";
         ExpectRefused(before, c.text);
         QDir::setCurrent(Work());
     }

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QMenu>
 #include <QMenuBar>
 #include <QTableWidget>
 #include <QTest>
@@ -16,31 +15,6 @@ namespace trv::test {
 namespace {
 
 class Frame : public UiTest {};
-
-TEST_F(Frame, MenusHoldTheirEntriesInOrder)
-{
-    MainWindow& f = Start();
-    // Every menu with its visible entries; "-" is a separator, an unavailable entry bracketed.
-    std::vector<std::string> menus;
-    for (QAction* title : f.menuBar()->actions()) {
-        QStringList entries;
-        for (QAction* a : title->menu()->actions())
-            if (a->isVisible())
-                entries << (a->isSeparator() ? "-"
-                            : a->isEnabled() ? a->text()
-                                             : "[" + a->text() + "]");
-        menus.push_back(Str(title->text() + ": " + entries.join(", ")));
-    }
-    EXPECT_EQ(menus, (std::vector<std::string>{
-                         "Files: Open spm, Follow file, Save, Save as, Save as ASCII, -, Close",
-                         "Edit: [&Copy], [Cu&t], [&Delete], [&Paste], [Select &All], [&Undo]",
-                         "Image: Save image as bitmap, Open last bitmap",
-                         "Special: Add spectres, Subtract spectres, Find folding channel, "
-                         "Calibrate from reference spectrum\u2026",
-                         "Header: Load header",
-                         "Help: Laugh!, About",
-                     }));
-}
 
 // Copy, cut, delete, paste, select all, undo.
 using Availability = std::array<bool, 6>;

@@ -1,10 +1,6 @@
 #include "UiTestSupport.h"
 
-#include "ui/widgets/IntEditField.h"
-#include "ui/widgets/MaskEditField.h"
-
 #include <QDir>
-#include <QTest>
 
 namespace trv::test {
 namespace {
@@ -68,25 +64,6 @@ TEST_F(SaveExp, FailedSaveShowsTheIoTextAndKeepsTheOldFile)
     f.saveAsAction()->trigger();
     EXPECT_EQ(platform_.errors, QStringList{"File not found"});
     EXPECT_EQ(ReadBytes(Work("afile")), "not a folder");
-}
-
-TEST_F(SaveExp, ChoosingAModeSetsTheFieldsAndReflowsTheFoldingChannel)
-{
-    MainWindow& f = Start();
-    const auto fields = [&f] {
-        return QStringList{f.channelsEdit()->text(), f.ignoreRightEdit()->text(),
-                           QString::fromStdString(f.foldingChannelEdit()->Value())};
-    };
-    ChooseSaveAsMode(kSave1024);
-    EXPECT_EQ(fields(), (QStringList{"1024", "503", "5120.000 "}));
-    // A typed 1024.0000 under the wide mask keeps all nine characters under the narrow one.
-    ShowActive();
-    f.foldingChannelEdit()->setFocus();
-    f.foldingChannelEdit()->setCursorPosition(0);
-    QTest::keyClicks(f.foldingChannelEdit(), "1024.0000");
-    ChooseSaveAsMode(kSave512Add);
-    EXPECT_EQ(fields(), (QStringList{"512", "245", "102.40000"}));
-    EXPECT_EQ(f.CurrentHeader().FoldingChannel.Text(), "102.40000");
 }
 
 } // namespace

@@ -52,7 +52,7 @@ class ScriptedPlatform : public Platform {
     // Without a printer it fails as the real one does; onPrint sees the widget first.
     void PrintWidget(QWidget* widget) override;
     // Where a reaction gives way to other events.
-    void ProcessEvents() override { ++processEventsCalls; }
+    void ProcessEvents() override {}
 
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
@@ -64,7 +64,6 @@ class ScriptedPlatform : public Platform {
     int printed = 0;
     bool hasPrinter = true;
     std::function<void(QWidget*)> onPrint;
-    int processEventsCalls = 0;
 
   private:
     std::optional<FileDialogResult> Answer(std::deque<FileDialogResult>& queue, const char* kind);

@@ -2,8 +2,6 @@
 
 #include <QFile>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,30 +44,6 @@ QStringList OpenWatch::Touched()
         }
     }
     return names;
-}
-
-FifoRescue::FifoRescue(const QString& fifo, std::chrono::milliseconds patience)
-    : path_(QFile::encodeName(fifo).toStdString())
-{
-    thread_ = std::thread([this, patience] {
-        const auto start = std::chrono::steady_clock::now();
-        while (!stop_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (std::chrono::steady_clock::now() - start < patience) continue;
-            // Succeeds only while someone has the FIFO open for reading.
-            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {
-                released_ = true;
-                ::close(fd);
-            }
-        }
-    });
-}
-
-FifoRescue::~FifoRescue()
-{
-    stop_ = true;
-    thread_.join();
 }
 
 } // namespace trv::test

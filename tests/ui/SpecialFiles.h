@@ -2,15 +2,10 @@
 
 // Folders with files that must never be opened or read: a FIFO nobody writes to blocks its
 // reader for ever, and some files of /proc block on read. These helpers see whether the code
-// under test touched them, and free a reader that got stuck instead of hanging the test.
+// under test touched them.
 
 #include <QString>
 #include <QStringList>
-
-#include <atomic>
-#include <chrono>
-#include <string>
-#include <thread>
 
 namespace trv::test {
 
@@ -32,24 +27,6 @@ class OpenWatch {
 
   private:
     int fd_ = -1;
-};
-
-// After `patience`, opens the FIFO for writing now and then, so a reader stuck on it gets an
-// end of file; Released() says whether anyone was stuck.
-class FifoRescue {
-  public:
-    FifoRescue(const QString& fifo, std::chrono::milliseconds patience);
-    ~FifoRescue();
-    FifoRescue(const FifoRescue&) = delete;
-    FifoRescue& operator=(const FifoRescue&) = delete;
-
-    bool Released() const { return released_; }
-
-  private:
-    std::string path_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> released_{false};
-    std::thread thread_;
 };
 
 } // namespace trv::test

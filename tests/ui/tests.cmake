@@ -12,5 +12,6 @@ target_compile_definitions(test_ui PRIVATE
   TRV_CONVERT_EXE="$<TARGET_FILE:trevandel-convert>")
 # The parity test runs the converter beside the window.
 add_dependencies(test_ui trevandel-convert)
+# A read stuck on a FIFO or a device file ends the test at the time limit.
 gtest_discover_tests(test_ui DISCOVERY_MODE PRE_TEST
-  PROPERTIES ENVIRONMENT "${TRV_QT_TEST_ENVIRONMENT}")
+  PROPERTIES ENVIRONMENT "${TRV_QT_TEST_ENVIRONMENT}" TIMEOUT 60)
