@@ -144,15 +144,8 @@ TEST(VelocityFit, TurningPointAnywhereGivesTheRotatedTruth)
             for (int by = 0; by < n; by += 8) {
                 SCOPED_TRACE(std::string(source.name) + ", " + ModeName(mode) + ", turned by " +
                              std::to_string(by));
-                CalibrationFit fit;
-                try {
-                    fit = CalibrateSpectrum(Rotated(source.counts, by * perChannel), 1024, mode,
-                                            kIron);
-                }
-                catch (const AppError& e) {
-                    ADD_FAILURE() << e.what();
-                    continue;
-                }
+                const CalibrationFit fit =
+                    CalibrateSpectrum(Rotated(source.counts, by * perChannel), 1024, mode, kIron);
                 const VelocityCalibration& v = fit.result;
                 EXPECT_LE(std::fabs(fit.c - n / 2.0), n / 4.0 + 0.01);
                 ExpectTruthWithin3Sigma(v,
@@ -211,17 +204,14 @@ TEST(VelocityFit, NarrowSweepIsCalibratedOnTheLinesInside)
     const ReferenceTruth t{.cal = 9.0 / 512.0}; // +-4.5 mm/s
     std::mt19937_64 rng(11);
     const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
-    for (const int mode : {kSave1024, kSave512Add}) {
-        SCOPED_TRACE(ModeName(mode));
-        const VelocityCalibration v = CalibrateSpectrum(counts, 1024, mode, kIron).result;
-        ExpectTruthWithin3Sigma(v, ExpectedFor(t, mode));
-        EXPECT_EQ(v.usedLines, std::vector<double>(kIron.begin() + 1, kIron.end() - 1));
-        EXPECT_EQ(v.lineChannels.size(), 4u);
-        EXPECT_FALSE(v.poorFit);
-        EXPECT_EQ(CalibrationNotes(v, kIron),
-                  std::vector<std::string>{"lines used (mm/s): -3.0835 -0.8385 0.8385 3.0835; "
-                                           "the others lie beyond the sweep"});
-    }
+    const VelocityCalibration v = CalibrateSpectrum(counts, 1024, kSave512Add, kIron).result;
+    ExpectTruthWithin3Sigma(v, ExpectedFor(t, kSave512Add));
+    EXPECT_EQ(v.usedLines, std::vector<double>(kIron.begin() + 1, kIron.end() - 1));
+    EXPECT_EQ(v.lineChannels.size(), 4u);
+    EXPECT_FALSE(v.poorFit);
+    EXPECT_EQ(CalibrationNotes(v, kIron),
+              std::vector<std::string>{"lines used (mm/s): -3.0835 -0.8385 0.8385 3.0835; "
+                                       "the others lie beyond the sweep"});
 }
 
 // Spectra of other iron compounds are no reference: their fits are refused or flagged as
@@ -330,26 +320,19 @@ TEST(VelocityFit, FoldedViewPairsEachChannelWithItsPartner)
     const ReferenceTruth t = kFoil512;
     std::mt19937_64 rng(5);
     const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
-    for (const std::vector<int>& out : {std::vector<int>{}, std::vector<int>{100}}) {
-        SCOPED_TRACE(out.size());
-        CalibrationOptions options;
-        options.excludedChannels = out;
-        const CalibrationFit fit = FitVelocityCalibration(counts, kIron, 1.0, options);
-        ASSERT_NE(fit.c, std::round(fit.c)); // partners fall between channels
-        const FoldedSpectrum folded = FoldForDisplay(counts, fit);
-        if (out.empty())
-            ASSERT_EQ(folded.velocity.size(), 256u);
-        else
-            ASSERT_GE(folded.velocity.size(), 253u);
-        ASSERT_LE(folded.velocity.size(), 256u - out.size());
-        double largest = 0.0;
-        for (std::size_t i = 0; i < folded.velocity.size(); ++i) {
-            EXPECT_LT(std::fabs(folded.residual[i]), 5.0) << folded.velocity[i];
-            EXPECT_NEAR(folded.model[i] / folded.counts[i], 1.0, 0.02) << folded.velocity[i];
-            largest = std::max(largest, std::fabs(folded.velocity[i]));
-        }
-        EXPECT_NEAR(largest, 11.7, 0.1);
+    CalibrationOptions options;
+    options.excludedChannels = {100};
+    const CalibrationFit fit = FitVelocityCalibration(counts, kIron, 1.0, options);
+    ASSERT_NE(fit.c, std::round(fit.c)); // partners fall between channels
+    const FoldedSpectrum folded = FoldForDisplay(counts, fit);
+    ASSERT_EQ(folded.velocity.size(), 255u); // of 256: the one channel 100 gives is missing
+    double largest = 0.0;
+    for (std::size_t i = 0; i < folded.velocity.size(); ++i) {
+        EXPECT_LT(std::fabs(folded.residual[i]), 5.0) << folded.velocity[i];
+        EXPECT_NEAR(folded.model[i] / folded.counts[i], 1.0, 0.02) << folded.velocity[i];
+        largest = std::max(largest, std::fabs(folded.velocity[i]));
     }
+    EXPECT_NEAR(largest, 11.7, 0.1);
 }
 
 // A turning point between two channels is found to a tenth of a channel, not just to the
