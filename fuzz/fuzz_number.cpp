@@ -21,11 +21,6 @@
 
 namespace {
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 std::string Trimmed(std::string_view text)
 {
     const auto first = text.find_first_not_of(' ');
@@ -34,28 +29,14 @@ std::string Trimmed(std::string_view text)
 }
 
 // Plain decimal syntax: sign, digits with at most one '.', at least one digit, an optional
-// exponent with digits. No "inf", "nan", hex or inner blanks.
+// exponent with digits. Within these characters the C library reads exactly that syntax (no
+// "inf", "nan" or hex), so a text is plain when strtod takes all of it.
 bool PlainDecimal(const std::string& s)
 {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    bool digit = false;
-    while (i < s.size() && IsDigit(s[i]))
-        digit = true, ++i;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && IsDigit(s[i]))
-            digit = true, ++i;
-    }
-    if (!digit) return false;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        if (i == s.size() || !IsDigit(s[i])) return false;
-        while (i < s.size() && IsDigit(s[i]))
-            ++i;
-    }
-    return i == s.size();
+    char* end = nullptr;
+    (void)std::strtod(s.c_str(), &end);
+    return !s.empty() && s.find_first_not_of("+-.0123456789eE") == std::string::npos &&
+           end == s.c_str() + s.size();
 }
 
 void CheckText(std::string_view text)

@@ -1,7 +1,7 @@
 // Time-of-day and date decoding of the stamps. The first byte picks a locale; the next 23
-// bytes are a time field and a date field. The English locale is checked against a reference
-// reading of the rules; every locale against the ranges, a print-and-read-back round trip, and
-// the display formats (the rest of the input is used as a format string).
+// bytes are a time field and a date field. Every locale is checked against the ranges and the
+// calendar, a print-and-read-back round trip, and the display formats (the rest of the input is
+// used as a format string). The grammar itself is pinned case by case in the stamp tests.
 #include "FuzzCheck.h"
 #include "FuzzLocales.h"
 
@@ -9,70 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace {
-
-char Upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// The time-of-day grammar with "AM"/"PM", ':' and '.', written out on its own.
-std::optional<trv::StampValue> ReferenceTime(std::string_view t)
-{
-    auto designator = [&](std::size_t at) -> int {
-        if (t.size() < at + 2 || Upper(t[at + 1]) != 'M') return -1;
-        if (Upper(t[at]) == 'A') return 0;
-        if (Upper(t[at]) == 'P') return 12;
-        return -1;
-    };
-    std::size_t pos = 0;
-    int half = designator(0);
-    if (half >= 0) pos = 2;
-    int numbers[4] = {0, 0, 0, 0};
-    const char separators[3] = {':', ':', '.'};
-    int count = 0;
-    for (;;) {
-        std::size_t end = pos;
-        while (end < t.size() && IsDigit(t[end]))
-            ++end;
-        if (end == pos || end - pos > 4) return std::nullopt;
-        int n = 0;
-        for (std::size_t k = pos; k < end; ++k)
-            n = n * 10 + (t[k] - '0');
-        numbers[count++] = n;
-        pos = end;
-        if (count < 4 && pos < t.size() && t[pos] == separators[count - 1]) {
-            ++pos;
-            continue;
-        }
-        break;
-    }
-    if (half < 0) {
-        half = designator(pos);
-        if (half >= 0) pos += 2;
-    }
-    if (pos != t.size()) return std::nullopt;
-    trv::StampValue v;
-    v.hour = numbers[0];
-    v.minute = numbers[1];
-    v.second = numbers[2];
-    v.msec = numbers[3];
-    if (half >= 0) {
-        if (v.hour < 1 || v.hour > 12) return std::nullopt;
-        v.hour = v.hour % 12 + half;
-    }
-    if (v.hour >= 24 || v.minute >= 60 || v.second >= 60 || v.msec >= 1000) return std::nullopt;
-    return v;
-}
 
 bool ValidDate(int y, int m, int d)
 {
@@ -88,19 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1) return 0;
     const trv::LocaleFormats locale = FuzzLocale(data[0]);
-    const bool english = data[0] % 4 == 0;
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string_view time = rest.substr(0, 11);
     const std::string_view date = rest.size() > 11 ? rest.substr(11, 12) : std::string_view();
     const std::string_view format = rest.size() > 23 ? rest.substr(23, 64) : std::string_view();
 
-    // The time field alone, blanks and all, as the parser meets any text.
-    const auto direct = trv::ParseTimeOfDay(time, locale);
-    if (english) {
-        const auto reference = ReferenceTime(time);
-        FUZZ_CHECK(direct.has_value() == reference.has_value());
-        if (direct) FUZZ_CHECK(*direct == *reference);
-    }
+    // The time field alone, blanks and all, as the parser meets any text: whatever it reads
+    // lies in range.
+    if (const auto direct = trv::ParseTimeOfDay(time, locale))
+        FUZZ_CHECK(direct->hour < 24 && direct->minute < 60 && direct->second < 60 &&
+                   direct->msec < 1000);
 
     const auto stamp = trv::DecodePca2Stamp(time, date, locale);
     std::string squeezed;

@@ -144,15 +144,8 @@ TEST(VelocityFit, TurningPointAnywhereGivesTheRotatedTruth)
             for (int by = 0; by < n; by += 8) {
                 SCOPED_TRACE(std::string(source.name) + ", " + ModeName(mode) + ", turned by " +
                              std::to_string(by));
-                CalibrationFit fit;
-                try {
-                    fit = CalibrateSpectrum(Rotated(source.counts, by * perChannel), 1024, mode,
-                                            kIron);
-                }
-                catch (const AppError& e) {
-                    ADD_FAILURE() << e.what();
-                    continue;
-                }
+                const CalibrationFit fit =
+                    CalibrateSpectrum(Rotated(source.counts, by * perChannel), 1024, mode, kIron);
                 const VelocityCalibration& v = fit.result;
                 EXPECT_LE(std::fabs(fit.c - n / 2.0), n / 4.0 + 0.01);
                 ExpectTruthWithin3Sigma(v,
@@ -177,45 +170,30 @@ TEST(VelocityFit, StrayAndChosenChannelsAreLeftOutAndNamed)
 {
     const ReferenceTruth t = kFoil512;
     std::mt19937_64 rng(7);
-    const std::vector<std::uint32_t> clean = SyntheticReference(t, kIron, &rng);
-    const double cleanChi2 = FitVelocityCalibration(clean, kIron).result.chi2dof;
-    auto partly = [&](std::vector<std::pair<int, double>> channels, int turnedBy = 0) {
-        std::vector<std::uint32_t> counts = Rotated(clean, turnedBy);
-        for (const auto& [k, share] : channels)
-            counts[static_cast<std::size_t>(k)] =
-                static_cast<std::uint32_t>(counts[static_cast<std::size_t>(k)] * share);
-        return counts;
-    };
+    std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
+    const double cleanChi2 = FitVelocityCalibration(counts, kIron).result.chi2dof;
+    counts[0] = static_cast<std::uint32_t>(counts[0] * 0.3);
     const struct {
-        const char* name;
-        std::vector<std::uint32_t> counts;
-        int turnedBy;
         std::vector<int> given;
         std::vector<std::pair<int, bool>> leftOut; // channel, found by the fit
         const char* note;
     } cases[] = {
-        // clang-format off
-        {"first channel at 30 %", partly({{0, 0.3}}), 0, {}, {{0, true}},
-         "channels left out of the fit: 0 (far outside its noise: -"},
-        {"both, turned by 40", partly({{0, 0.5}, {511, 0.8}}, 40), 40, {}, {{0, true}, {511, true}},
-         "channels left out of the fit: 0 (far outside its noise: -"},
-        {"asked for", partly({{0, 0.3}}), 0, {0, 511}, {{0, false}, {511, false}},
+        {{}, {{0, true}}, "channels left out of the fit: 0 (far outside its noise: -"},
+        {{0, 511},
+         {{0, false}, {511, false}},
          "channels left out of the fit: 0 (asked for), 511 (asked for)"},
-        // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.note);
         CalibrationOptions options;
         options.excludedChannels = c.given;
-        const CalibrationFit fit = FitVelocityCalibration(c.counts, kIron, 1.0, options);
-        const VelocityCalibration& v = fit.result;
+        const VelocityCalibration v = FitVelocityCalibration(counts, kIron, 1.0, options).result;
         std::vector<std::pair<int, bool>> leftOut;
         for (const ExcludedChannel& e : v.excluded)
             leftOut.emplace_back(e.channel, e.automatic);
         EXPECT_EQ(leftOut, c.leftOut);
         EXPECT_NEAR(v.chi2dof / cleanChi2, 1.0, 0.2);
-        ExpectTruthWithin3Sigma(v,
-                                RotatedTruth({2.0 * t.c, t.zero, t.cal}, 512, c.turnedBy, fit.c));
+        ExpectTruthWithin3Sigma(v, {2.0 * t.c, t.zero, t.cal});
         EXPECT_THAT(CalibrationNotes(v, kIron).front(), HasSubstr(c.note));
     }
 }
@@ -226,17 +204,14 @@ TEST(VelocityFit, NarrowSweepIsCalibratedOnTheLinesInside)
     const ReferenceTruth t{.cal = 9.0 / 512.0}; // +-4.5 mm/s
     std::mt19937_64 rng(11);
     const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
-    for (const int mode : {kSave1024, kSave512Add}) {
-        SCOPED_TRACE(ModeName(mode));
-        const VelocityCalibration v = CalibrateSpectrum(counts, 1024, mode, kIron).result;
-        ExpectTruthWithin3Sigma(v, ExpectedFor(t, mode));
-        EXPECT_EQ(v.usedLines, std::vector<double>(kIron.begin() + 1, kIron.end() - 1));
-        EXPECT_EQ(v.lineChannels.size(), 4u);
-        EXPECT_FALSE(v.poorFit);
-        EXPECT_EQ(CalibrationNotes(v, kIron),
-                  std::vector<std::string>{"lines used (mm/s): -3.0835 -0.8385 0.8385 3.0835; "
-                                           "the others lie beyond the sweep"});
-    }
+    const VelocityCalibration v = CalibrateSpectrum(counts, 1024, kSave512Add, kIron).result;
+    ExpectTruthWithin3Sigma(v, ExpectedFor(t, kSave512Add));
+    EXPECT_EQ(v.usedLines, std::vector<double>(kIron.begin() + 1, kIron.end() - 1));
+    EXPECT_EQ(v.lineChannels.size(), 4u);
+    EXPECT_FALSE(v.poorFit);
+    EXPECT_EQ(CalibrationNotes(v, kIron),
+              std::vector<std::string>{"lines used (mm/s): -3.0835 -0.8385 0.8385 3.0835; "
+                                       "the others lie beyond the sweep"});
 }
 
 // Spectra of other iron compounds are no reference: their fits are refused or flagged as
@@ -245,19 +220,13 @@ TEST(VelocityFit, NarrowSweepIsCalibratedOnTheLinesInside)
 TEST(VelocityFit, OtherCompoundsAreNotTakenForTheReference)
 {
     const ReferenceTruth t = kFoil512;
-    auto spectrum = [&](double baseline, const std::vector<std::vector<double>>& sites) {
+    auto spectrum = [&](double baseline, const std::vector<double>& lines) {
         std::mt19937_64 rng(3);
         ReferenceTruth s = t;
         s.baseline = baseline;
-        std::vector<double> sum(512, 0.0);
-        for (const auto& lines : sites) {
-            const std::vector<std::uint32_t> part = SyntheticReference(s, lines, &rng);
-            for (std::size_t k = 0; k < sum.size(); ++k)
-                sum[k] += static_cast<double>(part[k]) / static_cast<double>(sites.size());
-        }
-        return std::vector<std::uint32_t>(sum.begin(), sum.end());
+        return SyntheticReference(s, lines, &rng);
     };
-    std::vector<std::uint32_t> rippled = spectrum(1e6, {kIron});
+    std::vector<std::uint32_t> rippled = spectrum(1e6, kIron);
     for (std::size_t k = 0; k < rippled.size(); ++k) {
         const double d = std::fabs(static_cast<double>(k) - 255.5);
         rippled[k] = static_cast<std::uint32_t>(rippled[k] * (1.0 + 0.0025 * std::cos(d / 20.0)));
@@ -269,13 +238,10 @@ TEST(VelocityFit, OtherCompoundsAreNotTakenForTheReference)
         std::vector<std::uint32_t> counts;
         std::string reason;
     } cases[] = {
-        {"hematite, 1e5 counts", spectrum(1e5, {Sextet(51.8, 0.37, -0.1)}),
+        {"hematite, 1e5 counts", spectrum(1e5, Sextet(51.8, 0.37, -0.1)),
          std::string("chi2/dof 8.52 is above 5; the line at -3.0835 mm/s sits 0.11 +/- 0.01") +
              kSits},
-        {"20 T, quadrupole shift", spectrum(1e5, {Sextet(20.0, 0.3, 0.15)}), "(refused)"},
-        {"magnetite, two sites", spectrum(1e5, {Sextet(49.0, 0.27, 0.0), Sextet(46.0, 0.67, 0.0)}),
-         std::string("chi2/dof 5.97 is above 5; the line at -3.0835 mm/s sits -0.045 +/- 0.008") +
-             kSits},
+        {"20 T, quadrupole shift", spectrum(1e5, Sextet(20.0, 0.3, 0.15)), "(refused)"},
         {"iron foil, rippled baseline", rippled, ""},
     };
     for (const auto& c : cases) {
@@ -354,26 +320,19 @@ TEST(VelocityFit, FoldedViewPairsEachChannelWithItsPartner)
     const ReferenceTruth t = kFoil512;
     std::mt19937_64 rng(5);
     const std::vector<std::uint32_t> counts = SyntheticReference(t, kIron, &rng);
-    for (const std::vector<int>& out : {std::vector<int>{}, std::vector<int>{100}}) {
-        SCOPED_TRACE(out.size());
-        CalibrationOptions options;
-        options.excludedChannels = out;
-        const CalibrationFit fit = FitVelocityCalibration(counts, kIron, 1.0, options);
-        ASSERT_NE(fit.c, std::round(fit.c)); // partners fall between channels
-        const FoldedSpectrum folded = FoldForDisplay(counts, fit);
-        if (out.empty())
-            ASSERT_EQ(folded.velocity.size(), 256u);
-        else
-            ASSERT_GE(folded.velocity.size(), 253u);
-        ASSERT_LE(folded.velocity.size(), 256u - out.size());
-        double largest = 0.0;
-        for (std::size_t i = 0; i < folded.velocity.size(); ++i) {
-            EXPECT_LT(std::fabs(folded.residual[i]), 5.0) << folded.velocity[i];
-            EXPECT_NEAR(folded.model[i] / folded.counts[i], 1.0, 0.02) << folded.velocity[i];
-            largest = std::max(largest, std::fabs(folded.velocity[i]));
-        }
-        EXPECT_NEAR(largest, 11.7, 0.1);
+    CalibrationOptions options;
+    options.excludedChannels = {100};
+    const CalibrationFit fit = FitVelocityCalibration(counts, kIron, 1.0, options);
+    ASSERT_NE(fit.c, std::round(fit.c)); // partners fall between channels
+    const FoldedSpectrum folded = FoldForDisplay(counts, fit);
+    ASSERT_EQ(folded.velocity.size(), 255u); // of 256: the one channel 100 gives is missing
+    double largest = 0.0;
+    for (std::size_t i = 0; i < folded.velocity.size(); ++i) {
+        EXPECT_LT(std::fabs(folded.residual[i]), 5.0) << folded.velocity[i];
+        EXPECT_NEAR(folded.model[i] / folded.counts[i], 1.0, 0.02) << folded.velocity[i];
+        largest = std::max(largest, std::fabs(folded.velocity[i]));
     }
+    EXPECT_NEAR(largest, 11.7, 0.1);
 }
 
 // A turning point between two channels is found to a tenth of a channel, not just to the
@@ -415,7 +374,6 @@ TEST(CalFile, FieldTextsFitTheMasksOrAreRefused)
         const char* message;
     } bad[] = {
         {1024.0, 255.5, 0.0457, kFolding512Mask, "doubled folding channel 1024.0000"},
-        {512.0, 999.996, 0.0457, kFolding512Mask, "zero speed channel"},
         {512.0, -0.01, 0.0457, kFolding512Mask, "zero speed channel"},
         {512.0, 127.5, 9.999996, kFolding512Mask, "calibration constant"},
     };
@@ -459,9 +417,6 @@ TEST(CalFile, WrittenFileLoadsBackIntoTheSameFields)
         ExpHeader applied = header;
         ApplyCalibration(applied, CalibrationFieldTexts(r, header.FoldingChannel.Mask()));
         EXPECT_EQ(FormatExpFile(loaded, {}, 0, 0), FormatExpFile(applied, {}, 0, 0));
-        EXPECT_EQ(loaded.FoldingChannel.Text(), mode == kSave1024 ? "1024.0000" : "512.0000");
-        EXPECT_EQ(loaded.ZeroSpeedChannel.Text(), mode == kSave1024 ? "255.50" : "127.50");
-        EXPECT_EQ(loaded.Channels, mode == kSave1024 ? "1024" : "512");
     }
 }
 
