@@ -3,8 +3,6 @@
 #include "CliTestSupport.h"
 
 #include "cli/Convert.h"
-#include "exp/ExpFile.h"
-#include "exp/ExpHeader.h"
 
 namespace trv::clitest {
 namespace {
@@ -75,32 +73,6 @@ TEST_F(ConverterTest, OutputDirReceivesBothFilesAndNothingIsWrittenBesideTheInpu
     const RunResult notAFolder = Run({"--output-dir=in/ha1234.spm", "in/ha1234.spm"});
     EXPECT_EQ(notAFolder.err, "in/ha1234.spm: the output folder in/ha1234.spm is not a folder\n");
     EXPECT_EQ(FolderListing(Dir()), (Names{"in", "out"}));
-}
-
-// Each header field's option sets that field and no other: the header lines equal those of a
-// header whose members were set one by one. (The other fields' options are in the golden cases.)
-TEST_F(ConverterTest, EveryFieldOptionSetsItsOwnField)
-{
-    CopyInput("ha1234.spm");
-    ExpHeader expected; // a fresh window's texts; nothing guessed
-    expected.Channels = "300";
-    expected.IgnoreRight = "7";
-    expected.FoldingChannel.Assign("123.4567");
-    expected.CalibrationConstant.Assign("0.01234");
-    expected.Extra3.Assign("333.33");
-    expected.Extra4.Assign("0.44444");
-
-    const RunResult run = Run({"--no-guess", "--channels", "300", "--ignore-right", "7",
-                               "--folding-channel", "123.4567", "--calibration", "0.01234",
-                               "--extra3", "333.33", "--extra4", "0.44444", "ha1234.spm"});
-
-    ASSERT_EQ(run.status, 0) << run.err;
-    const Names lines = SplitLines(ReadBytes(Dir() / "ha1234.exp"));
-    const Names wanted = SplitLines(FormatExpFile(expected, {}, 0, kSave512Add));
-    ASSERT_GE(lines.size(), 2u);
-    ASSERT_GE(wanted.size(), 2u);
-    EXPECT_EQ(lines[0], wanted[0]);
-    EXPECT_EQ(lines[1], wanted[1]);
 }
 
 TEST_F(ConverterTest, ValueMayBeginWithADashAndFilesMayFollowDoubleDash)

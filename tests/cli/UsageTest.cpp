@@ -20,8 +20,6 @@ TEST(Usage, ErrorsExitTwoWithOneLineAndAHintAndNoConversion)
         {{"x.spm", "--bogus"}, "unknown option '--bogus'"},
         {{"x.spm", "--mode"}, "option '--mode' needs a value (1024|add|mean)"},
         {{"--mode", "512", "x.spm"}, "invalid value '512' for --mode (expected 1024, add, mean)"},
-        {{"--ascii=text", "x.spm"},
-         "invalid value 'text' for --ascii (expected channel, velocity)"},
         {{"--info=yes", "x.spm"}, "option '--info' takes no value"},
         {{"--plot", "8193x10", "x.spm"},
          "invalid value '8193x10' for --plot (expected WIDTHxHEIGHT, each 1..8192)"},
@@ -79,15 +77,6 @@ TEST(Usage, HelpListsEveryOptionAndVersionNamesTheProgram)
     const RunResult r = Convert({"--version"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, std::string("trevandel-convert ") + TRV_VERSION + "\n");
-}
-
-TEST_F(ConverterTest, ExecutableExitsWithTheStatusOfItsUsageChecks)
-{
-    const RunResult run = Run({"--mode"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "trevandel-convert: option '--mode' needs a value (1024|add|mean)\n"
-                       "Try 'trevandel-convert --help'.\n");
-    EXPECT_EQ(Run({"--help"}).status, 0);
 }
 
 } // namespace

@@ -49,7 +49,6 @@ check "out sub dir "                     --output-dir ''
 check "B.SPM a.spm out sub dir with space.spm " --mode add ''
 check "sub dir/inner.spm "               'sub dir/'
 check ""                                 --serial ''
-check "B.SPM a.spm out sub dir with space.spm " -- ''
 exit $status
 SCRIPT
 echo "ok: completion of trevandel-convert"

@@ -78,7 +78,6 @@ TEST(SettingsStoreFile, EveryKindOfLineReadsByTheRules)
         {tooLarge, "(no key)"},
         {junk, "(no key)"},
         // As earlier versions wrote them: only '\' and '"' escaped.
-        {key + R"("InitialDir"="/a\\new\\raw")", "/a\\new\\raw"},
         {key + R"("InitialDir"="/q\"uoted\" \\n")", "/q\"uoted\" \\n"},
     };
     for (const auto& [content, stored] : cases) {

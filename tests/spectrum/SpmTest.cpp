@@ -75,16 +75,6 @@ TEST(SpmLayout, MarkerIsFoundAnywhereButOnlyWholeAndInLowerCase)
         EXPECT_EQ(Parse(Put(std::string(3000, 0), offset, text)).info.Mode, SpmMode::PCA2);
 }
 
-TEST(SpmLayout, CountsAreLittleEndianUnsignedWordsAndTheNameIsTheLastComponent)
-{
-    std::string image =
-        Put(std::string(3000, 0), 948, "\x11\x22\x33\x44\x01\x02\x03\x04\xFF\xFF\xFF\xFF"s);
-    const SpmSpectrum s = Parse(image, "C:\\lab\\run 7/ha1234.spm");
-    EXPECT_EQ(s.counts[0], 67305985u); // the word before the block is header, not a count
-    EXPECT_EQ(s.counts[1], 4294967295u);
-    EXPECT_EQ(s.info.FileName, "ha1234.spm");
-}
-
 std::array<std::string, 6> Captions(const std::string& image, std::string_view path = "t.spm")
 {
     return SpmInfoCaptions(Parse(image, path).info, kFixed);
