@@ -118,6 +118,53 @@ TEST(VelocityFit, ReversedSweepReportsAPositiveConstant)
                           "leaves 5 channels without a partner (1019-1023)"));
 }
 
+// Over many noise realisations the mean error stays far below a hundredth of a channel and
+// the reported uncertainties are honest: errors divided by them spread with a standard
+// deviation near one. Uncertainties that are too large pass every single-spectrum check.
+TEST(VelocityFit, NoisySpectraAreUnbiasedWithHonestUncertainties)
+{
+    constexpr int kRealisations = 200;
+    std::mt19937_64 rng(20261207);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (const int mode : {kSave1024, kSave512Add, kSave512Mean}) {
+        SCOPED_TRACE(ModeName(mode));
+        double sum[3] = {};
+        double pullSum[3] = {};
+        double pullSq[3] = {};
+        for (int r = 0; r < kRealisations; ++r) {
+            ReferenceTruth t;
+            t.baseline = std::pow(10.0, 5.0 + unit(rng));
+            t.width = 0.25 + 0.10 * unit(rng);
+            t.outerDepth = 0.05 + 0.10 * unit(rng);
+            t.c = 512.0 + 6.0 * (unit(rng) - 0.5);
+            t.zero = t.c - 0.5 - 256.0 + 4.0 * (unit(rng) - 0.5);
+            t.cal = 0.0457 * (1.0 + 0.02 * (unit(rng) - 0.5));
+            t.sag = 0.01 + 0.01 * unit(rng);
+            const CalibrationFit fit =
+                CalibrateSpectrum(SyntheticReference(t, kIron, &rng), 1024, mode, kIron);
+            const Expected e = ExpectedFor(t, mode);
+            const VelocityCalibration& v = fit.result;
+            const double err[3] = {v.fold2x - e.fold2x, v.zero - e.zero, (v.cal - e.cal) / e.cal};
+            const double pull[3] = {err[0] / v.fold2xErr, err[1] / v.zeroErr,
+                                    err[2] * e.cal / v.calErr};
+            for (int i = 0; i < 3; ++i) {
+                sum[i] += err[i];
+                pullSum[i] += pull[i];
+                pullSq[i] += pull[i] * pull[i];
+            }
+        }
+        EXPECT_LT(std::fabs(sum[0] / kRealisations), 0.02);
+        EXPECT_LT(std::fabs(sum[1] / kRealisations), 0.02);
+        EXPECT_LT(std::fabs(sum[2] / kRealisations), 2e-4);
+        for (int i = 0; i < 3; ++i) {
+            const double meanPull = pullSum[i] / kRealisations;
+            const double spread = std::sqrt(pullSq[i] / kRealisations - meanPull * meanPull);
+            EXPECT_GT(spread, 0.8) << i;
+            EXPECT_LT(spread, 1.25) << i;
+        }
+    }
+}
+
 // The same measurement started later in the drive's cycle, by every 8th channel round the
 // whole spectrum, in every mode: the mirror point nearest the middle and the truth there, and
 // a warning where folding about it leaves channels without a partner. Unturned, the bundled
